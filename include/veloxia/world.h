@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// The static world: a grid of up to 1024 cells with bounding boxes, drawn front to back with
+// visibility and occlusion tests.
+//
+// buildWorld returns 0 when built (also for an empty world) and 2 when a 1025th cell or a face
+// list would be needed; the cells made so far stay valid. Nothing is allocated while drawing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "types.h"
+
+namespace veloxia {
+
+struct WorldCell {
+    Bounds bounds;
+    std::unique_ptr<MeshFace*[]> faces;  // the cell's faces, allocated by the build
+    int32_t faceCount;
+};
+
+struct WorldNode {
+    WorldCell* cell;
+    WorldNode* next;
+};
+
+struct WorldBucket {
+    int32_t count;
+    WorldNode* head;
+    WorldNode* tail;
+};
+
+inline constexpr int kMaxWorldCells = 1024;
+inline constexpr int kWorldBuckets = 65;
+
+struct World {
+    Vec3 boxMin, boxMax;   // extent of all world vertices
+    SceneObject* objects;  // the objects given to the build
+    int32_t objectCount;
+    WorldCell cells[kMaxWorldCells];
+    int32_t cellCount;
+    WorldBucket buckets[kWorldBuckets];  // by centre depth, 128 units each
+    WorldNode nodes[kMaxWorldCells];
+    int32_t nodeCount;
+};
+
+int buildWorld(World* world, SceneObject* objects, int32_t objectCount, int32_t divX, int32_t divY, int32_t divZ);
+int addWorldCell(World* world, Vec3* boxMin, Vec3* boxMax);  // 1 success, 0 failure; boxes become the tight box
+bool centroidInBox(const MeshFace* face, const Vec3* boxMin, const Vec3* boxMax);  // half-open
+void setBoundsCorners(Bounds* bounds, const Vec3* boxMin, const Vec3* boxMax);
+void expandBoxMin(Vec3* box, const Vec3* point);
+void expandBoxMax(Vec3* box, const Vec3* point);
+void objectBox(const SceneObject* object, Vec3* boxMin, Vec3* boxMax);  // needs at least one vertex
+void buildObjectBounds(SceneObject* object);
+void freeWorld(World* world);
+
+void renderWorld(World* world);      // everything through the installed filler
+void renderWorldNear(World* world);  // near cells perspective-correct; leaves fillAffine installed
+bool cellVisible(Bounds* bounds, bool testOcclusion);
+bool cellUnoccluded(Bounds* bounds);
+void bucketCell(World* world, WorldCell* cell);
+void drawWorldCell(World* world, WorldCell* cell);
+
+}  // namespace veloxia

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Installs the Debian packages the build needs, when they are missing.
+# Usage: scripts/deps.sh [build|test|gui|fuzz|peers]...   (build is always included)
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libsdl2-dev libstb-dev
+          libtinyobjloader-dev libcli11-dev nlohmann-json3-dev libfreetype-dev fonts-dejavu-core)
+for extra in "$@"; do
+  case "$extra" in
+    build|test) ;;
+    gui) packages+=(xvfb xauth xdotool imagemagick x11-utils) ;;
+    fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
+    peers) packages+=(libosmesa6-dev) ;;
+    valgrind) packages+=(valgrind) ;;
+    *) echo "deps.sh: unknown group '$extra'" >&2; exit 2 ;;
+  esac
+done
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "deps.sh: need root (or sudo) to install: ${missing[*]}" >&2; exit 1; }
+  sudo=sudo
+fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,2 @@
+// SPDX-License-Identifier: MIT
+// Keeps the support library non-empty while it has no other source.
