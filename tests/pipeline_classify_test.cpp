@@ -97,21 +97,17 @@ TEST_F(Classify, BackFaceRule) {
     // Without culling both windings are drawn.
     EXPECT_EQ(drawn(0, 10, 5, 10, 3, 20), (Order{A, B, C}));
     EXPECT_EQ(drawn(0, 10, 3, 20, 5, 10), (Order{A, C, B}));
-    Texture culled = scene.opaque;
-    culled.backfaceCull = 1;
-    EXPECT_TRUE(drawn(0, 10, 5, 10, 3, 20, &culled).empty());  // clockwise on the screen
-    EXPECT_EQ(drawn(0, 10, 3, 20, 5, 10, &culled), (Order{A, C, B}));
+    EXPECT_TRUE(drawn(0, 10, 5, 10, 3, 20, &scene.culled).empty());  // clockwise on the screen
+    EXPECT_EQ(drawn(0, 10, 3, 20, 5, 10, &scene.culled), (Order{A, C, B}));
     // Zero area: drawn without culling when it has height, culled with it.
     EXPECT_EQ(drawn(0, 0, 10, 10, 20, 20), (Order{A, B, C}));
-    EXPECT_TRUE(drawn(0, 0, 10, 10, 20, 20, &culled).empty());
+    EXPECT_TRUE(drawn(0, 0, 10, 10, 20, 20, &scene.culled).empty());
 }
 
 TEST_F(Classify, BackFaceProductsWrapInThirtyTwoBits) {
-    Texture culled = scene.opaque;
-    culled.backfaceCull = 1;
     // A clockwise face: (xb - xa)(yc - ya) = 65534 * 65534 wraps to -262140, below
     // (yb - ya)(xc - xa) = 32767 * 32767, so the face passes as the wrapped products say.
-    EXPECT_EQ(drawn(-32767, -32767, 32767, 0, 0, 32767, &culled), (Order{A, B, C}));
+    EXPECT_EQ(drawn(-32767, -32767, 32767, 0, 0, 32767, &scene.culled), (Order{A, B, C}));
 }
 
 TEST_F(Classify, ColumnTest) {

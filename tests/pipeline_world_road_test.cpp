@@ -176,6 +176,18 @@ TEST_F(WorldRoad, RecursedSplitsDrawOnlyPiecesInFrontOfThePlane) {
     // Depth first, first sub-face first: (a, b, m) with m halfway to c, then (m, b, m2).
     EXPECT_EQ(pieces[0], (std::array<int, 3>{520, 1000, 1000}));
     EXPECT_EQ(pieces[1], (std::array<int, 3>{520, 520, 1000}));
+    // c-a and b-c change depth alike; the tie goes to c-a: m at view (0, -20, -520), left of centre.
+    for (const ProjectedVertex& corner : fillCalls[0].value)
+        if (corner.depth == 520) EXPECT_EQ(corner.sx, 146);
+
+    // a-b and b-c alike: the tie goes to a-b, m at view (-40, 0, -520) above the centre.
+    fillCalls.clear();
+    place(-1000, -40, -1000);
+    renderFaceClipped(&renderContext, &face);
+    ASSERT_FALSE(fillCalls.empty());
+    EXPECT_EQ(drawnDepths()[0], (std::array<int, 3>{520, 1000, 1000}));
+    for (const ProjectedVertex& corner : fillCalls[0].value)
+        if (corner.depth == 520) EXPECT_EQ(corner.sy, 93);
     for (const auto& piece : pieces) {
         EXPECT_GE(piece[0], 64);   // every corner projected
         EXPECT_GT(piece[2], 214);  // and some corner beyond the too-close zone

@@ -43,6 +43,8 @@ PipelineFixture::PipelineFixture() : savedStack(matrixStack) {
     opaque.width = opaque.height = 8;
     blended.width = blended.height = 8;
     blended.drawMode = 2;
+    culled.width = culled.height = 8;
+    culled.backfaceCull = 1;
 }
 
 PipelineFixture::~PipelineFixture() {

@@ -46,6 +46,7 @@ public:
     veloxia::Mat34 matrix;
     veloxia::Texture opaque{};   // drawMode 0, no culling
     veloxia::Texture blended{};  // drawMode 2, no culling
+    veloxia::Texture culled{};   // drawMode 0, back faces culled
 
 private:
     veloxia::MatrixStack savedStack;
