@@ -158,7 +158,7 @@ const uint8_t FontStrip[kFontRows * kFontStripWidth] = {
     0,0,0,0,0,0,0,0,  // low line
     0,0,0,0,0,0,0,0,  // hyphen
     0,0,0,5,7,6,4,3,4,6,7,5,0,0,0,0,  // circled C
-    0,1,0,0,0,0,0,0,  // right triangle
+    0,4,0,0,0,0,0,0,  // right triangle
     // row 3
     0,2,7,7,5,3,5,7,7,2,0,  // 0
     2,4,6,7,0,0,0,  // 1
@@ -205,7 +205,7 @@ const uint8_t FontStrip[kFontRows * kFontStripWidth] = {
     0,0,0,0,0,0,0,0,  // low line
     0,0,0,0,0,0,0,0,  // hyphen
     0,0,5,7,3,0,0,1,0,0,3,7,5,0,0,0,  // circled C
-    0,6,1,0,0,0,0,0,  // right triangle
+    0,7,4,0,0,0,0,0,  // right triangle
     // row 4
     0,4,7,7,1,0,1,7,7,4,0,  // 0
     0,0,5,7,0,0,0,  // 1
@@ -252,7 +252,7 @@ const uint8_t FontStrip[kFontRows * kFontStripWidth] = {
     0,0,0,0,0,0,0,0,  // low line
     0,0,0,0,0,0,0,0,  // hyphen
     0,3,7,3,0,4,7,7,7,4,0,3,7,3,0,0,  // circled C
-    0,7,7,2,0,0,0,0,  // right triangle
+    0,7,7,5,0,0,0,0,  // right triangle
     // row 5
     0,6,7,7,0,0,0,7,7,6,0,  // 0
     0,0,5,7,0,0,0,  // 1
@@ -299,7 +299,7 @@ const uint8_t FontStrip[kFontRows * kFontStripWidth] = {
     0,0,0,0,0,0,0,0,  // low line
     0,0,0,0,0,0,0,0,  // hyphen
     0,5,6,0,4,7,5,4,5,5,1,0,6,5,0,0,  // circled C
-    0,7,7,7,2,0,0,0,  // right triangle
+    0,7,7,7,5,0,0,0,  // right triangle
     // row 6
     0,7,7,6,0,0,0,6,7,7,0,  // 0
     0,0,5,7,0,0,0,  // 1
@@ -346,7 +346,7 @@ const uint8_t FontStrip[kFontRows * kFontStripWidth] = {
     0,0,0,0,0,0,0,0,  // low line
     0,0,0,0,0,0,0,0,  // hyphen
     0,7,4,0,7,5,0,0,0,0,0,0,4,7,0,0,  // circled C
-    0,7,7,7,7,3,0,0,  // right triangle
+    0,7,7,7,7,6,1,0,  // right triangle
     // row 7
     0,7,7,6,0,0,0,6,7,7,0,  // 0
     0,0,5,7,0,0,0,  // 1
@@ -393,7 +393,7 @@ const uint8_t FontStrip[kFontRows * kFontStripWidth] = {
     0,0,0,0,0,0,0,0,  // low line
     0,7,7,7,7,7,7,0,  // hyphen
     1,7,3,1,7,4,0,0,0,0,0,0,3,7,1,0,  // circled C
-    0,7,7,7,7,7,2,0,  // right triangle
+    0,7,7,7,7,7,5,0,  // right triangle
     // row 8
     0,7,7,6,0,0,0,6,7,7,0,  // 0
     0,0,5,7,0,0,0,  // 1
@@ -440,7 +440,7 @@ const uint8_t FontStrip[kFontRows * kFontStripWidth] = {
     0,0,0,0,0,0,0,0,  // low line
     0,7,7,7,7,7,7,0,  // hyphen
     0,7,4,0,7,5,0,0,0,0,0,0,4,7,0,0,  // circled C
-    0,7,7,7,7,3,0,0,  // right triangle
+    0,7,7,7,7,6,1,0,  // right triangle
     // row 9
     0,6,7,7,0,0,0,7,7,6,0,  // 0
     0,0,5,7,0,0,0,  // 1
@@ -487,7 +487,7 @@ const uint8_t FontStrip[kFontRows * kFontStripWidth] = {
     0,0,0,0,0,0,0,0,  // low line
     0,0,0,0,0,0,0,0,  // hyphen
     0,5,6,0,4,7,5,4,5,5,1,0,6,5,0,0,  // circled C
-    0,7,7,7,2,0,0,0,  // right triangle
+    0,7,7,7,5,0,0,0,  // right triangle
     // row 10
     0,4,7,7,1,0,1,7,7,4,0,  // 0
     0,0,5,7,0,0,0,  // 1
@@ -534,7 +534,7 @@ const uint8_t FontStrip[kFontRows * kFontStripWidth] = {
     0,0,0,0,0,0,0,0,  // low line
     0,0,0,0,0,0,0,0,  // hyphen
     0,3,7,3,0,4,7,7,7,4,0,3,7,3,0,0,  // circled C
-    0,7,7,2,0,0,0,0,  // right triangle
+    0,7,7,5,0,0,0,0,  // right triangle
     // row 11
     0,2,7,7,5,2,5,7,7,2,0,  // 0
     1,2,6,7,2,1,0,  // 1
@@ -581,7 +581,7 @@ const uint8_t FontStrip[kFontRows * kFontStripWidth] = {
     0,0,0,0,0,0,0,0,  // low line
     0,0,0,0,0,0,0,0,  // hyphen
     0,0,5,7,3,0,0,1,0,0,3,7,5,0,0,0,  // circled C
-    0,6,1,0,0,0,0,0,  // right triangle
+    0,7,4,0,0,0,0,0,  // right triangle
     // row 12
     0,0,5,7,7,7,7,7,5,0,0,  // 0
     2,7,7,7,7,4,0,  // 1
@@ -628,7 +628,7 @@ const uint8_t FontStrip[kFontRows * kFontStripWidth] = {
     0,0,0,0,0,0,0,0,  // low line
     0,0,0,0,0,0,0,0,  // hyphen
     0,0,0,5,7,6,4,3,4,6,7,5,0,0,0,0,  // circled C
-    0,1,0,0,0,0,0,0,  // right triangle
+    0,4,0,0,0,0,0,0,  // right triangle
     // row 13
     0,0,0,3,6,7,6,3,0,0,0,  // 0
     2,7,7,7,7,4,0,  // 1

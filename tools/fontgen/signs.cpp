@@ -85,7 +85,7 @@ Cell drawSign(int glyph, int width) {
         return render(width, {arc(7.5, 7.5, 5.1, 6.6, 0.0),
                               arc(7.5, 7.5, 2.0, 3.7, 0.7)});
     case 45:  // solid right-pointing triangle
-        return render(width, {triangle(1, 2.5, 1, 12.5, 6.5, 7.5)});
+        return render(width, {triangle(1, 2, 1, 13, 7, 7.5)});
     default:
         return Cell(width);
     }
