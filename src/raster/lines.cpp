@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include <veloxia/display.h>
 #include <veloxia/fixedmath.h>
 
 #include "engine/wrap.h"
