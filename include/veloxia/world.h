@@ -47,6 +47,8 @@ struct World {
 };
 
 int buildWorld(World* world, SceneObject* objects, int32_t objectCount, int32_t divX, int32_t divY, int32_t divZ);
+// addWorldCell and centroidInBox read a vertex position from sx, sy, depth, where buildWorld copies
+// the model position before it cuts the grid.
 int addWorldCell(World* world, Vec3* boxMin, Vec3* boxMax);  // 1 success, 0 failure; boxes become the tight box
 bool centroidInBox(const MeshFace* face, const Vec3* boxMin, const Vec3* boxMax);  // half-open
 void setBoundsCorners(Bounds* bounds, const Vec3* boxMin, const Vec3* boxMax);
