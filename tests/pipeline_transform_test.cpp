@@ -174,6 +174,52 @@ TEST_F(ObjectRoad, BlendedFacesWaitForTheFlush) {
     EXPECT_EQ(fillCalls[1].texture, &scene.blended);
 }
 
+// A facing light 300 units along view x from a vertex at (0, 0, -350) whose normal, model +z,
+// the current matrix turns to view +x: only the turned normal faces the light.
+class Lit : public ObjectRoad {
+protected:
+    void SetUp() override {
+        matTranslate(&scene.matrix, 0, 0, -350);
+        matRotateY(&scene.matrix, 512);
+        lightTable[0] = {};
+        setLight(&lightTable[0], 2, 1000, 2000);
+        lightTable[0].x = 300;
+        lightTable[0].z = -350;
+        setLightCount(1);
+    }
+    MeshVertex vertex() const {
+        MeshVertex v = vxtest::modelVertex(0, 0, 0, 5);
+        v.nz = 32767;
+        return v;
+    }
+    static int32_t sumFor(int16_t nx, int16_t ny, int16_t nz) {
+        const int16_t position[3] = {0, 0, -350}, normal[3] = {nx, ny, nz};
+        return lightSum(position, normal);
+    }
+};
+
+TEST_F(Lit, TheObjectRoadAddsTheLightsWithTheNormalTurned) {
+    ASSERT_GT(sumFor(32767, 0, 0), sumFor(0, 0, 32767));
+    SceneObject obj = objectOf({vertex()});
+    transformObject(&renderContext, &obj);
+    ASSERT_EQ(shadeCalls.size(), 1u);
+    EXPECT_EQ(shadeCalls[0].level, 5 + sumFor(32767, 0, 0));
+    setLightCount(0);
+    transformObject(&renderContext, &obj);
+    EXPECT_EQ(shadeCalls[1].level, 5);
+}
+
+TEST_F(Lit, TheWorldRoadAddsTheLightsWithTheNormalAsStored) {
+    MeshVertex v[3] = {vertex(), vertex(), vertex()};
+    v[1].x = 10;
+    v[2].y = 10;
+    for (MeshVertex& corner : v) corner.stamp = -1;
+    MeshFace f = vxtest::makeFace(&v[0], &v[1], &v[2], &scene.opaque);
+    renderFaceClipped(&renderContext, &f);
+    ASSERT_EQ(shadeCalls.size(), 3u);
+    EXPECT_EQ(shadeCalls[0].level, 5 + sumFor(0, 0, 32767));
+}
+
 TEST_F(ObjectRoad, AnEmptyObjectDrawsNothing) {
     SceneObject empty{};
     renderObject(&renderContext, &empty);

@@ -43,6 +43,14 @@ protected:
 
 using Pieces = std::vector<std::array<int, 3>>;
 
+// The corner of a fill call at the given depth (a midpoint, in these tests).
+const ProjectedVertex& cornerAtDepth(const vxtest::FillCall& call, int depth) {
+    for (const ProjectedVertex& corner : call.value)
+        if (corner.depth == depth) return corner;
+    ADD_FAILURE() << "no corner at depth " << depth;
+    return call.value[0];
+}
+
 TEST_F(WorldRoad, ViewZMinus64IsProjectedHere) {
     place(-64, -300, -300);
     renderFaceClipped(&renderContext, &face);
@@ -147,9 +155,8 @@ TEST_F(WorldRoad, ASplitWithOneDrawnAndOneDroppedPiece) {
     renderFaceClipped(&renderContext, &face);
     ASSERT_EQ(drawnDepths(), (Pieces{{100, 200, 400}}));
     const vxtest::FillCall& call = fillCalls[0];
-    int k = 0;
-    while (call.value[k].depth != 200) ++k;
-    const ProjectedVertex& m = call.value[k];
+    const ProjectedVertex& m = cornerAtDepth(call, 200);
+    const auto k = &m - call.value;
     // m: view (0, -20, -200) -> column 160 - 35, row 120; texture coordinate halfway from c to a.
     EXPECT_EQ(m.sx, 125);
     EXPECT_EQ(m.sy, 120);
@@ -164,8 +171,7 @@ TEST_F(WorldRoad, AMidpointIsShadedAtLeastOne) {
     renderContext.shade = [](int, int level) { return int16_t(level); };
     renderFaceClipped(&renderContext, &face);
     ASSERT_EQ(fillCalls.size(), 1u);
-    for (const ProjectedVertex& corner : fillCalls[0].value)
-        if (corner.depth == 200) EXPECT_EQ(corner.shade, 1);
+    EXPECT_EQ(cornerAtDepth(fillCalls[0], 200).shade, 1);
 }
 
 TEST_F(WorldRoad, RecursedSplitsDrawOnlyPiecesInFrontOfThePlane) {
@@ -177,8 +183,11 @@ TEST_F(WorldRoad, RecursedSplitsDrawOnlyPiecesInFrontOfThePlane) {
     EXPECT_EQ(pieces[0], (std::array<int, 3>{520, 1000, 1000}));
     EXPECT_EQ(pieces[1], (std::array<int, 3>{520, 520, 1000}));
     // c-a and b-c change depth alike; the tie goes to c-a: m at view (0, -20, -520), left of centre.
-    for (const ProjectedVertex& corner : fillCalls[0].value)
-        if (corner.depth == 520) EXPECT_EQ(corner.sx, 146);
+    EXPECT_EQ(cornerAtDepth(fillCalls[0], 520).sx, 146);
+    for (const auto& piece : pieces) {
+        EXPECT_GE(piece[0], 64);   // every corner projected
+        EXPECT_GT(piece[2], 214);  // and some corner beyond the too-close zone
+    }
 
     // a-b and b-c alike: the tie goes to a-b, m at view (-40, 0, -520) above the centre.
     fillCalls.clear();
@@ -186,12 +195,7 @@ TEST_F(WorldRoad, RecursedSplitsDrawOnlyPiecesInFrontOfThePlane) {
     renderFaceClipped(&renderContext, &face);
     ASSERT_FALSE(fillCalls.empty());
     EXPECT_EQ(drawnDepths()[0], (std::array<int, 3>{520, 1000, 1000}));
-    for (const ProjectedVertex& corner : fillCalls[0].value)
-        if (corner.depth == 520) EXPECT_EQ(corner.sy, 93);
-    for (const auto& piece : pieces) {
-        EXPECT_GE(piece[0], 64);   // every corner projected
-        EXPECT_GT(piece[2], 214);  // and some corner beyond the too-close zone
-    }
+    EXPECT_EQ(cornerAtDepth(fillCalls[0], 520).sy, 93);
 }
 
 TEST_F(WorldRoad, QueuedPiecesAreStoredAndTheStoreLimitDropsTheRest) {

@@ -4,6 +4,7 @@
 //
 // View z of a corner: -8191..-64 projected; -63..335 near zone (depth marker 1, the face is
 // subdivided); 336 and above or -8192 and below drop the face at once.
+#include <veloxia/lights.h>
 #include <veloxia/matrix.h>
 #include <veloxia/pipeline.h>
 
@@ -21,7 +22,7 @@ constexpr int16_t kNearMarker = 1;
 // A face is drawn only when some corner lies deeper than this view z.
 constexpr int32_t kTooCloseZ = -214;
 
-CornerState processCorner(const RenderContext* rc, const Mat34& m, MeshVertex* v) {
+CornerState processCorner(const RenderContext* rc, const Mat34& m, bool lit, MeshVertex* v) {
     if (frameStampMatches(v->stamp, rc->frameCounter)) {
         if (v->depth == 0) return CornerState::dropped;
         return v->depth == kNearMarker ? CornerState::nearZone : CornerState::projected;
@@ -46,9 +47,12 @@ CornerState processCorner(const RenderContext* rc, const Mat34& m, MeshVertex* v
         depth = low16(-vz);  // shaded at its true distance
         state = CornerState::nearZone;
     }
-    // Lighting joins here: while lights are on, the level gains lightSum of the view position
-    // and the normal as stored (this road does not rotate it).
-    const int level = v->light;
+    int level = v->light;
+    if (lit) {  // this road passes the normal as stored, without rotating it
+        const int16_t position[3] = {v->vx, v->vy, vz};
+        const int16_t normal[3] = {v->nx, v->ny, v->nz};
+        level = wrapAdd(level, lightSum(position, normal));
+    }
     v->shade = rc->shade(depth, level);
     return state;
 }
@@ -58,9 +62,10 @@ CornerState processCorner(const RenderContext* rc, const Mat34& m, MeshVertex* v
 // The corners of a world face are MeshVertex records (the world's own vertices).
 void renderFaceClipped(RenderContext* rc, MeshFace* f) {
     const Mat34& m = *matrixStack.top;
+    const bool lit = lightCount != 0;  // read once for the face
     bool nearZone = false;
     for (const FaceCorner& corner : f->corner) {
-        const CornerState state = processCorner(rc, m, static_cast<MeshVertex*>(corner.vertex));
+        const CornerState state = processCorner(rc, m, lit, static_cast<MeshVertex*>(corner.vertex));
         if (state == CornerState::dropped) return;  // the later corners stay untouched
         nearZone |= state == CornerState::nearZone;
     }

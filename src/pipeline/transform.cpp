@@ -4,6 +4,7 @@
 //
 // View z between -8191 and -65 is visible; anything else marks the vertex with depth 0 before
 // its x and y are computed, so a rejected vertex costs one dot product.
+#include <veloxia/lights.h>
 #include <veloxia/matrix.h>
 #include <veloxia/pipeline.h>
 
@@ -23,9 +24,9 @@ constexpr bool objectRoadRejects(int32_t vz) { return vz >= -64 || vz <= -8192; 
 
 enum class Projection { portrait, landscape, slot };
 
-// One loop per projection, chosen before the loop: the two built-in projections are inlined,
-// any other project slot is called.
-template <Projection P>
+// One loop per projection and lighting, chosen before the loop: the two built-in projections
+// are inlined, any other project slot is called; lights are summed only in the lit loops.
+template <Projection P, bool Lit>
 void transformVertices(const RenderContext* rc, MeshVertex* v, MeshVertex* end) {
     const Mat34 m = *matrixStack.top;  // a local copy: the vertex writes cannot alias it
     const ShadeFn shade = rc->shade;
@@ -47,11 +48,28 @@ void transformVertices(const RenderContext* rc, MeshVertex* v, MeshVertex* end) 
         } else {
             pipeline::projectThroughSlot(rc, v);
         }
-        // Lighting joins here: while lights are on, the level gains lightSum of the view
-        // position and the normal rotated by the current matrix.
-        const int level = v->light;
+        int level = v->light;
+        if constexpr (Lit) {
+            // The normal turns with the object (3x3 part only); the light sees the view position.
+            const Vec3 normal{v->nx, v->ny, v->nz};
+            Vec3 rotated;
+            matRotateVector(&m, &normal, &rotated);
+            const int16_t position[3] = {vx, vy, vz};
+            const int16_t direction[3] = {rotated.x, rotated.y, rotated.z};
+            level = wrapAdd(level, lightSum(position, direction));
+        }
         v->shade = shade(v->depth, level);
     }
+}
+
+template <bool Lit>
+void transformWithLighting(const RenderContext* rc, MeshVertex* begin, MeshVertex* end) {
+    if (rc->project == projectPortrait)
+        transformVertices<Projection::portrait, Lit>(rc, begin, end);
+    else if (rc->project == projectLandscape)
+        transformVertices<Projection::landscape, Lit>(rc, begin, end);
+    else
+        transformVertices<Projection::slot, Lit>(rc, begin, end);
 }
 
 }  // namespace
@@ -67,12 +85,10 @@ int projectLandscape(const int16_t view[3], ProjectedVertex* out) {
 void transformObject(RenderContext* rc, SceneObject* obj) {
     MeshVertex* begin = obj->vertices.get();
     MeshVertex* end = begin + obj->vertexCount;
-    if (rc->project == projectPortrait)
-        transformVertices<Projection::portrait>(rc, begin, end);
-    else if (rc->project == projectLandscape)
-        transformVertices<Projection::landscape>(rc, begin, end);
+    if (lightCount != 0)  // read once for the whole object
+        transformWithLighting<true>(rc, begin, end);
     else
-        transformVertices<Projection::slot>(rc, begin, end);
+        transformWithLighting<false>(rc, begin, end);
 }
 
 void renderObject(RenderContext* rc, SceneObject* obj) {

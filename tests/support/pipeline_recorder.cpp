@@ -26,12 +26,11 @@ int countingProject(const int16_t view[3], ProjectedVertex* out) {
 }
 
 PipelineFixture::PipelineFixture() : savedStack(matrixStack) {
-    buildProjectionTable(&renderContext, 350);
+    initEngine(&renderContext);  // tables, focal 350, an empty queue
     renderContext.frameCounter = 1;
     renderContext.fillTriangle = recordFill;
     renderContext.shade = recordShade;
     renderContext.project = projectPortrait;
-    resetFaceQueue(&faceQueue);
     fillCalls.clear();
     shadeCalls.clear();
     projectCalls = 0;
@@ -49,6 +48,7 @@ PipelineFixture::PipelineFixture() : savedStack(matrixStack) {
 
 PipelineFixture::~PipelineFixture() {
     matrixStack = savedStack;
+    setLightCount(0);
     resetFaceQueue(&faceQueue);
 }
 

@@ -33,9 +33,8 @@ int16_t recordShade(int depth, int level);
 // projectPortrait, counted.
 int countingProject(const int16_t view[3], veloxia::ProjectedVertex* out);
 
-// Installs the recorders in the global render context, builds the projection table for focal 350,
-// empties the queue and the records, and makes `matrix` (identity until changed) the current
-// matrix. The destructor puts the matrix stack back as it was.
+// Initialises the engine, installs the recorders in the global render context, empties the
+// records, and makes `matrix` (identity until changed) the current matrix. The destructor puts the matrix stack back as it was and turns lighting off.
 class PipelineFixture {
 public:
     PipelineFixture();
