@@ -1,0 +1,245 @@
+// SPDX-License-Identifier: MIT
+// Fixed-point tables and vector helpers: whole tables against their formulas, the documented
+// edge values, and the helpers against plain 64-bit models on seeded random inputs.
+#include <veloxia/veloxia.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <random>
+
+namespace {
+
+using namespace veloxia;
+
+class FixedMath : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        buildTrigTables();
+        buildReciprocalTables();
+    }
+};
+
+// The low 16 bits of a 64-bit model result, as the engine stores it.
+int16_t keep16(int64_t v) { return int16_t(uint16_t(uint64_t(v) & 0xFFFF)); }
+// Arithmetic shift of a 32-bit wrapped model value, written as a floor division.
+int64_t floorShift14(int64_t wrapped32) {
+    const int64_t v = int32_t(uint32_t(uint64_t(wrapped32)));
+    return v >= 0 ? v / 16384 : -((-v + 16383) / 16384);
+}
+
+TEST_F(FixedMath, SqrtTableIsRoundedSquareRoots) {
+    for (int i = 0; i < 4096; ++i) ASSERT_EQ(SqrtLut[i], std::lround(1024.0 * std::sqrt(i))) << i;
+    EXPECT_EQ(SqrtLut[2], 1448);
+    EXPECT_EQ(SqrtLut[4095], 65528);
+}
+
+TEST_F(FixedMath, SquareRootsAtTheBandEdges) {
+    EXPECT_EQ(isqrt(0), 0);
+    EXPECT_EQ(isqrt(5), 2);
+    EXPECT_EQ(isqrt(4095), 63);
+    EXPECT_EQ(isqrt(4096), 64);
+    EXPECT_EQ(isqrt(10000), 100);
+    EXPECT_EQ(isqrt(65535), 255);
+    EXPECT_EQ(isqrt(65536), 256);
+    EXPECT_EQ(isqrt(16777215), 4095);
+    EXPECT_EQ(isqrt(16777216), 4096);
+    EXPECT_EQ(isqrt(INT32_MAX), SqrtLut[2047]);
+    EXPECT_EQ(isqrtX256(1), 256);
+    EXPECT_EQ(isqrtX16(1), 16);
+    EXPECT_EQ(isqrtX16(4096), 1024);
+    EXPECT_EQ(isqrtX256(65536), 65536);
+    EXPECT_EQ(isqrtX16(16777216), 65536);
+    EXPECT_EQ(isqrtX256(16777216), 1048576);
+}
+
+TEST_F(FixedMath, SquareRootsStayCloseInEveryBand) {
+    std::mt19937 rng(7);
+    for (int bits = 1; bits <= 31; ++bits) {
+        std::uniform_int_distribution<int64_t> pick(int64_t(1) << (bits - 1), (int64_t(1) << bits) - 1);
+        for (int n = 0; n < 200; ++n) {
+            const int v = int(pick(rng));
+            const double root = std::sqrt(double(v));
+            // A band drops up to 1/16 of v (about 3 % of the root) plus one unit of the result.
+            EXPECT_NEAR(isqrt(v), root, root * 0.035 + 1.0) << v;
+            EXPECT_NEAR(isqrtX16(v), 16 * root, 16 * root * 0.035 + 1.0) << v;
+            EXPECT_NEAR(isqrtX256(v), 256 * root, 256 * root * 0.035 + 1.0) << v;
+            EXPECT_LE(isqrt(v), isqrtX16(v) / 16 + 1);
+        }
+    }
+}
+
+TEST_F(FixedMath, TrigTablesMatchTheirFormulas) {
+    for (int i = 0; i < 2048; ++i) {
+        const double a = double(i) * (2.0 * std::numbers::pi) / 2048.0;
+        ASSERT_EQ(SinLut[i], std::trunc(std::sin(a) * 16384.0)) << i;
+        ASSERT_EQ(CosLut[i], std::trunc(std::cos(a) * 16384.0)) << i;
+    }
+    for (int i = 0; i <= 512; ++i)
+        ASSERT_EQ(AtanLut[i], std::trunc(std::atan(i / 512.0) * 2048.0 / (2.0 * std::numbers::pi))) << i;
+    EXPECT_EQ(SinLut[0], 0);
+    EXPECT_EQ(SinLut[256], 11585);
+    EXPECT_EQ(SinLut[512], 16384);
+    EXPECT_EQ(SinLut[1536], -16384);
+    EXPECT_EQ(CosLut[0], 16384);
+    EXPECT_EQ(CosLut[1024], -16384);
+    EXPECT_EQ(AtanLut[2], 1);
+    EXPECT_EQ(AtanLut[256], 151);
+    EXPECT_EQ(AtanLut[511], 255);
+    EXPECT_EQ(AtanLut[512], 256);
+}
+
+TEST_F(FixedMath, ReciprocalTablesMatchTheirFormulas) {
+    for (int k = 1; k < 8192; ++k) ASSERT_EQ(ReciprocalLut[k], int32_t(131072.0f / float(k))) << k;
+    EXPECT_EQ(ReciprocalLut[0], 131072);
+    EXPECT_EQ(ReciprocalLut[1], 131072);
+    EXPECT_EQ(ReciprocalLut[3], 43690);
+    EXPECT_EQ(PerspectiveLut[0], 0);
+    for (int d = 1; d < 4096; ++d) {
+        const int64_t q = 4194304 / d;
+        ASSERT_EQ(PerspectiveLut[d], q > 65536 ? 0 : std::min<int64_t>(q, 65535)) << d;
+    }
+    EXPECT_EQ(PerspectiveLut[63], 0);
+    EXPECT_EQ(PerspectiveLut[64], 65535);
+    EXPECT_EQ(PerspectiveLut[65], 64527);
+    EXPECT_EQ(PerspectiveLut[4095], 1024);
+}
+
+TEST_F(FixedMath, AngleOfTheAxesAndDiagonals) {
+    EXPECT_EQ(angleOf(1, 0), 0);
+    EXPECT_EQ(angleOf(0, 1), 512);
+    EXPECT_EQ(angleOf(-1, 0), 1024);
+    EXPECT_EQ(angleOf(0, -1), 1536);
+    EXPECT_EQ(angleOf(0, 0), 1536);
+    EXPECT_EQ(angleOf(100, 100), 256);
+    EXPECT_EQ(angleOf(-100, 100), 768);
+    EXPECT_EQ(angleOf(-100, -100), 1280);
+    EXPECT_EQ(angleOf(100, -100), 1792);
+    EXPECT_EQ(angleOf(1000, -1), 2048);
+    EXPECT_EQ(angleOf(INT32_MIN, INT32_MIN), 1280);
+}
+
+TEST_F(FixedMath, AngleOfFollowsTheDirectionAllRound) {
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> coord(-(1 << 21), 1 << 21);
+    for (int n = 0; n < 20000; ++n) {
+        const int x = coord(rng), y = coord(rng);
+        if (x == 0 && y == 0) continue;
+        double expected = std::atan2(double(y), double(x)) * 1024.0 / std::numbers::pi;
+        if (expected < 0) expected += 2048.0;
+        const int got = angleOf(x, y);
+        ASSERT_GE(got, 0);
+        ASSERT_LE(got, 2048);
+        // Octant arithmetic with truncated table reads stays within two units either way.
+        double diff = std::fabs(got - expected);
+        diff = std::min(diff, 2048.0 - diff);
+        ASSERT_LE(diff, 2.0) << x << ", " << y;
+    }
+}
+
+TEST_F(FixedMath, HeadingUsesZAgainstX) {
+    const Vec3 p{10, 99, 20};
+    const Vec3 east{10, -5, 120};  // +z from p
+    const Vec3 north{110, 7, 20};  // +x from p
+    EXPECT_EQ(headingBetween(&p, &east), 0);
+    EXPECT_EQ(headingBetween(&p, &north), 512);
+    EXPECT_EQ(headingBetween(&p, &p), 1536);
+}
+
+TEST_F(FixedMath, AngleDeltaAndCeilLog2) {
+    EXPECT_EQ(angleDelta(0, 1024), 1024);
+    EXPECT_EQ(angleDelta(0, 1025), -1023);
+    EXPECT_EQ(angleDelta(2000, 10), 58);
+    EXPECT_EQ(angleDelta(10, 2000), -58);
+    EXPECT_EQ(angleDelta(INT32_MIN, INT32_MAX), -1);
+    for (int a = -3000; a < 3000; a += 37)
+        for (int b = -3000; b < 3000; b += 41) {
+            const int d = angleDelta(a, b);
+            ASSERT_GE(d, -1023);
+            ASSERT_LE(d, 1024);
+            ASSERT_EQ(((a + d - b) % 2048 + 2048) % 2048, 0) << a << " " << b;
+        }
+    EXPECT_EQ(ceilLog2(INT32_MIN), 0);
+    EXPECT_EQ(ceilLog2(0), 0);
+    EXPECT_EQ(ceilLog2(1), 0);
+    EXPECT_EQ(ceilLog2(2), 1);
+    EXPECT_EQ(ceilLog2(3), 2);
+    EXPECT_EQ(ceilLog2(128), 7);
+    EXPECT_EQ(ceilLog2(129), 8);
+    EXPECT_EQ(ceilLog2(1024), 10);
+    EXPECT_EQ(ceilLog2(1025), 11);
+    EXPECT_EQ(ceilLog2(4096), 12);
+    EXPECT_EQ(ceilLog2(INT32_MAX), 31);
+}
+
+Vec3 randomVec(std::mt19937& rng) {
+    std::uniform_int_distribution<int> c(-32768, 32767);
+    return Vec3{int16_t(c(rng)), int16_t(c(rng)), int16_t(c(rng))};
+}
+
+TEST_F(FixedMath, ScaleAndCrossWrapLikeTheModel) {
+    std::mt19937 rng(3);
+    std::uniform_int_distribution<int> k(INT32_MIN, INT32_MAX);
+    for (int n = 0; n < 20000; ++n) {
+        const Vec3 a = randomVec(rng), b = randomVec(rng);
+        const int factor = n % 2 ? k(rng) : int(a.x);
+        Vec3 s = a;
+        scaleVector(&s, factor);
+        EXPECT_EQ(s.x, keep16(floorShift14(int64_t(a.x) * factor)));
+        EXPECT_EQ(s.y, keep16(floorShift14(int64_t(a.y) * factor)));
+        EXPECT_EQ(s.z, keep16(floorShift14(int64_t(a.z) * factor)));
+        Vec3 c{};
+        crossProduct(&a, &b, &c);
+        EXPECT_EQ(c.x, keep16(floorShift14(int64_t(a.y) * b.z - int64_t(a.z) * b.y)));
+        EXPECT_EQ(c.y, keep16(floorShift14(int64_t(a.z) * b.x - int64_t(a.x) * b.z)));
+        EXPECT_EQ(c.z, keep16(floorShift14(int64_t(a.x) * b.y - int64_t(a.y) * b.x)));
+    }
+    Vec3 x{16384, 0, 0}, y{0, 16384, 0}, z{};
+    crossProduct(&x, &y, &z);
+    EXPECT_EQ(z.z, 16384);
+    EXPECT_EQ(z.x, 0);
+}
+
+TEST_F(FixedMath, NormalizeToUnitLength) {
+    Vec3 v{0, 0, 3};
+    normalize14(&v);
+    EXPECT_EQ(v.z, 16384);
+    Vec3 zero{0, 0, 0};
+    normalize14(&zero);
+    normalizeFloat14(&zero);
+    EXPECT_EQ(zero.x | zero.y | zero.z, 0);
+    Vec3 f{0, -4, 0};
+    normalizeFloat14(&f);
+    EXPECT_EQ(f.y, -16384);
+
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> c(-20000, 20000);
+    for (int n = 0; n < 20000; ++n) {
+        const Vec3 a{int16_t(c(rng)), int16_t(c(rng)), int16_t(c(rng))};
+        const int64_t sum = int64_t(a.x) * a.x + int64_t(a.y) * a.y + int64_t(a.z) * a.z;
+        if (sum == 0) continue;
+        Vec3 v = a;
+        normalize14(&v);
+        const int length = isqrt(int(sum));
+        // C++ division truncates toward zero, as the engine's does.
+        EXPECT_EQ(v.x, keep16(int64_t(a.x) * 16384 / length));
+        EXPECT_EQ(v.z, keep16(int64_t(a.z) * 16384 / length));
+        Vec3 w = a;
+        normalizeFloat14(&w);
+        const double exact = std::sqrt(double(sum));
+        EXPECT_NEAR(w.x, a.x * 16384.0 / exact, 2.0);
+        EXPECT_NEAR(w.y, a.y * 16384.0 / exact, 2.0);
+        EXPECT_LE(std::abs(w.z), 16384);
+    }
+}
+
+TEST_F(FixedMath, FloatNormalizeLeavesAWrappedLengthAlone) {
+    Vec3 v{30000, 30000, 30000};  // squared length wraps negative in 32 bits
+    normalizeFloat14(&v);
+    EXPECT_EQ(v.x, 30000);
+    EXPECT_EQ(v.z, 30000);
+}
+
+}  // namespace
