@@ -143,14 +143,14 @@ int32_t loadTextureFile(const std::filesystem::path& path) {
 }
 
 // Average of the texels at full shade level, as the ShadeLut shows them; an empty texture
-// averages to 0. The mask only matters for texels that were never checked by the loader.
+// averages to 0.
 uint16_t textureAverageColor(const Texture* texture) {
     if (!texture || !texture->texels || texture->width <= 0 || texture->height <= 0) return 0;
     const int64_t n = int64_t(texture->width) * texture->height;
     int64_t sumR = 0, sumG = 0, sumB = 0;
     for (int64_t i = 0; i < n; ++i) {
         int32_t r = 0, g = 0, b = 0;
-        colorIndexToRgb((texture->texels[i] + 31) & 0x3FFF, r, g, b);
+        colorIndexToRgb(texture->texels[i] + 31, r, g, b);
         sumR += r;
         sumG += g;
         sumB += b;
