@@ -6,6 +6,7 @@
 //   immediate_shapes [--frames N] [--out FILE.png]
 #include <veloxia/veloxia.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -61,14 +62,14 @@ struct Sheet {
             for (int i = 0; i < kSide; ++i) {
                 IndexedVertex& v = vertices[j * kSide + i];
                 const double phase = 0.9 * i;
-                v.x = int16_t(-160 + 40 * i);
-                v.y = int16_t(-160 + 40 * j);
-                v.z = int16_t(std::lround(25.0 * std::sin(phase)));
-                const double slope = 25.0 * 0.9 / 40.0 * std::cos(phase);  // dz/dx
+                v.x = int16_t(-96 + 24 * i);
+                v.y = int16_t(-96 + 24 * j);
+                v.z = int16_t(std::lround(12.0 * std::sin(phase)));
+                const double slope = 12.0 * 0.9 / 24.0 * std::cos(phase);  // dz/dx
                 const double len = std::sqrt(1.0 + slope * slope);
                 v.nx = int16_t(std::lround(-slope / len * 32767));
                 v.nz = int16_t(std::lround(1.0 / len * 32767));
-                v.light = 6;
+                v.light = 4;
             }
         }
         for (int j = 0; j + 1 < kSide; ++j) {
@@ -78,8 +79,8 @@ struct Sheet {
                 const int uv[6][2] = {{0, 0}, {1024, 0}, {1024, 1024}, {0, 0}, {1024, 1024}, {0, 1024}};
                 for (int k = 0; k < 6; ++k) {
                     indices.push_back(uint16_t(quad[k]));
-                    coords.push_back(int16_t(uv[k][0] * 16 / 64));  // 12.4: 1024 across 16 texels
-                    coords.push_back(int16_t(uv[k][1] * 16 / 64));
+                    coords.push_back(int16_t(uv[k][0] / 8));  // 12.4: 8 texels, two checker squares, a quad
+                    coords.push_back(int16_t(uv[k][1] / 8));
                 }
             }
         }
@@ -94,11 +95,11 @@ void drawTriangles(Texture* t) {
         immLightLevel(11 + 10 * k);  // 11, 21, 31
         const int16_t x = int16_t(-130 + 90 * k);
         immTexCoord(0, 0);
-        immVertex(x, 190, -500);
+        immVertex(x, 110, -500);
         immTexCoord(1024, 0);
-        immVertex(int16_t(x + 70), 190, -500);
+        immVertex(int16_t(x + 70), 110, -500);
         immTexCoord(512, 1024);
-        immVertex(int16_t(x + 35), 250, -500);
+        immVertex(int16_t(x + 35), 170, -500);
     }
     immEnd();
 }
@@ -122,7 +123,7 @@ void drawQuad(Texture* t, int angle, int16_t z, int16_t size) {
 
 void drawSheet(Sheet& sheet, Texture* t) {
     pushMatrix();
-    translateCurrent(0, -150, -560);
+    translateCurrent(0, -125, -560);
     immRotate(-100, 1, 0, 0);  // tipped back, so the light grazes the ripples
     immEnable(0);
     immTexture(t);
@@ -174,13 +175,16 @@ int main(int argc, char** argv) {
 
     Sheet sheet;
     immVertexArray(kSide * kSide, sheet.vertices);
-    // A facing light in front of the sheet's upper half, in view space.
-    setLight(&lightTable[0], 2, 30, 500);
-    lightTable[0].x = 0;
-    lightTable[0].y = -60;
-    lightTable[0].z = -380;
+    // A facing light in front of the sheet, in view space.
+    setLight(&lightTable[0], 2, 28, 200);
+    lightTable[0].x = 30;
+    lightTable[0].y = -100;
+    lightTable[0].z = -460;
     setLightCount(1);
 
+    // The buffer starts all zero, nearer than anything: start the first frame as present leaves
+    // every later one, at depth 8192.
+    std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0x20000000u);
     for (int f = 0; f < frames; ++f) {
         ++renderContext.frameCounter;
         facesFilled = 0;

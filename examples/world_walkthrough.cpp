@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Walks a camera through a generated hall drawn by the world renderer: near cells perspective-
 // correct, far cells affine, hidden cells skipped by the occlusion test. A pulsing glow lights the
-// floor by the doorway and one corner is darkened. Runs headless and writes PNG frames; prints the
+// floor by a pillar and a patch of floor is darkened. Runs headless and writes PNG frames; prints the
 // renderer's figures for every frame.
 //
 //   world_walkthrough [--frames N] [--every K] [--out DIR]
@@ -9,7 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -106,19 +106,22 @@ int main(int argc, char** argv) {
     }
     std::printf("world: %d faces in %d cells\n", hall.faceCount(), world.cellCount);
 
-    // A glow by the doorway that pulses twice a second at 30 frames a second...
+    // A glow beside a pillar that pulses about once a second at 30 frames a second...
     VertexLightEffect glow{};
-    glow.x = -250;
-    glow.y = 60;
-    glow.z = 700;
-    glow.phaseStep = 136;
-    glow.intensity = 64;
-    const int lit = createVertexLightEffect(&glow, 26, 700, 400, 1, hall.objects, 4);
-    // ...and a dark corner in the right half.
-    const int16_t corner[3] = {1300, 80, 1300};
-    darkenVertices(corner, 240, 700, hall.objects, 4);
+    glow.x = -800;
+    glow.y = 80;
+    glow.z = -120;
+    glow.phaseStep = 68;
+    glow.intensity = 128;
+    const int lit = createVertexLightEffect(&glow, 31, 700, 1023, 1, hall.objects, 4);
+    // ...and a dark patch on the floor ahead of the start.
+    const int16_t spot[3] = {900, 60, 500};
+    darkenVertices(spot, 256, 500, hall.objects, 4);
     std::printf("glow: %d vertices\n", lit);
 
+    // The buffer starts all zero, nearer than anything; present clears it to depth 8192 after each
+    // frame, so the first frame needs the same start.
+    std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0x20000000u);
     for (int f = 0; f < options.frames; ++f) {
         ++renderContext.frameCounter;
         updateVertexLightEffect(&glow);

@@ -254,9 +254,8 @@ namespace {
 
 // Processes an indexed vertex at most once per frame; false when it is out of the depth range.
 bool processIndexed(RenderContext* rc, const Mat34* m, IndexedVertex* p) {
-    const int16_t now = low16(int32_t(rc->frameCounter));
-    if (p->stamp == now) return p->projected.depth != 0;
-    p->stamp = now;
+    if (frameStampMatches(p->stamp, rc->frameCounter)) return p->projected.depth != 0;
+    p->stamp = frameStamp(rc->frameCounter);
     const Vec3 model{p->x, p->y, p->z};
     Vec3 view;
     matTransformZ(m, &model, &view);

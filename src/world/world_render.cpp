@@ -28,14 +28,6 @@ constexpr int kOcclusionStep = 6;        // sample spacing; a second grid is shi
 constexpr int kNearBuckets = 5;
 constexpr int kPerspectiveBuckets = 13;
 
-// True when the vertex was processed earlier in this frame. The build leaves stamp -1 on every
-// vertex; in the one frame in 65536 whose low 16 bits are 0xFFFF that would match, so that frame
-// treats no stamp as a match and processes a shared vertex again at each use (with the same result).
-bool processedThisFrame(int16_t stamp, uint32_t frame) {
-    const int16_t now = low16(int32_t(frame));
-    return stamp == now && now != -1;
-}
-
 void drawBucketRange(World* world, int first, int last) {
     for (int d = first; d <= last; ++d) {
         WorldBucket& bucket = world->buckets[d];
@@ -188,10 +180,10 @@ void drawWorldCell(World*, WorldCell* cell) {
         bool usable = true;
         for (FaceCorner& corner : face->corner) {
             MeshVertex* v = static_cast<MeshVertex*>(corner.vertex);
-            if (processedThisFrame(v->stamp, frame)) {
+            if (frameStampMatches(v->stamp, frame)) {  // never the build's -1, as on the near road
                 if (v->depth == 0) usable = false;
             } else {
-                v->stamp = low16(int32_t(frame));
+                v->stamp = frameStamp(frame);
                 const Vec3 model{v->x, v->y, v->z};
                 Vec3 view;
                 matTransformZ(m, &model, &view);
