@@ -9,7 +9,8 @@ namespace vxpack {
 namespace {
 
 int32_t flagValue(const RawMaterial& material, const char* key, int32_t highest) {
-    const std::string& text = material.extra.at(key);
+    std::string text = material.extra.at(key);
+    text.erase(0, text.find_first_not_of(" \t"));
     if (text.size() == 1 && text[0] >= '0' && text[0] <= '0' + highest) return text[0] - '0';
     throw PackError("material \"" + material.name + "\": " + key + " must be 0.." + std::to_string(highest) +
                     ", not \"" + text + "\"");

@@ -36,11 +36,13 @@ Vec cross(const Vec& a, const Vec& b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
 }
 
+double length(const Vec& a) { return std::sqrt(a[0] * a[0] + a[1] * a[1] + a[2] * a[2]); }
+
 std::array<int16_t, 3> unitNormal(const Vec& n) {
-    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    if (!(length > 0) || !std::isfinite(length)) return {0, 0, 0};
+    const double size = length(n);
+    if (!(size > 0) || !std::isfinite(size)) return {0, 0, 0};
     std::array<int16_t, 3> out{};
-    for (size_t i = 0; i < 3; ++i) out[i] = static_cast<int16_t>(roundHalfUp(n[i] / length * kNormalLength));
+    for (size_t i = 0; i < 3; ++i) out[i] = static_cast<int16_t>(roundHalfUp(n[i] / size * kNormalLength));
     return out;
 }
 
@@ -61,7 +63,7 @@ Placement choosePlacement(const RawModel& model, const PackOptions& options) {
     for (const auto& object : model.objects)
         for (const auto& corner : object.corners) {
             const Vec d = sub(model.positions[static_cast<size_t>(corner.position)], centre);
-            radius = std::max(radius, std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]));
+            radius = std::max(radius, length(d));
         }
     const double scale = radius > 0 ? options.fitRadius / radius : 1.0;
     return {scale, {-centre[0] * scale, -centre[1] * scale, -centre[2] * scale}};
@@ -115,16 +117,22 @@ PackObject convertObject(const RawObject& raw, const RawModel& model, const Plac
         return Vec{p[0] * placement.scale + placement.offset[0], p[1] * placement.scale + placement.offset[1],
                    p[2] * placement.scale + placement.offset[2]};
     };
-    // Smooth normals for corners the OBJ gives none: sum of the face normals around a position,
-    // each as long as twice its face's area.
+    // Smooth normals for corners the OBJ gives none: the unit normals of the faces around a
+    // position, each weighted by the face's angle at that corner (a cube corner then gets the
+    // diagonal whichever way its quads were cut).
     std::map<int, Vec> smooth;
     for (size_t corner = 0; corner < raw.corners.size(); corner += 3) {
-        const Vec a = place(raw.corners[corner].position);
-        const Vec n = cross(sub(place(raw.corners[corner + 1].position), a), sub(place(raw.corners[corner + 2].position), a));
+        const Vec p[3] = {place(raw.corners[corner].position), place(raw.corners[corner + 1].position),
+                          place(raw.corners[corner + 2].position)};
+        const Vec n = cross(sub(p[1], p[0]), sub(p[2], p[0]));
+        const double area = length(n);
+        if (!(area > 0)) continue;
         for (size_t k = 0; k < 3; ++k) {
             if (raw.corners[corner + k].normal >= 0) continue;
+            const Vec e1 = sub(p[(k + 1) % 3], p[k]), e2 = sub(p[(k + 2) % 3], p[k]);
+            const double angle = std::atan2(length(cross(e1, e2)), e1[0] * e2[0] + e1[1] * e2[1] + e1[2] * e2[2]);
             Vec& sum = smooth[raw.corners[corner + k].position];
-            for (size_t i = 0; i < 3; ++i) sum[i] += n[i];
+            for (size_t i = 0; i < 3; ++i) sum[i] += n[i] / area * angle;
         }
     }
     const Vec sunVector = options.sun;
