@@ -4,7 +4,9 @@
 // Mat34 arithmetic: entries are sign-extended to 32 bits, products summed in 32 bits (wrapping),
 // shifted right by 14 (arithmetic, toward minus infinity) and stored as their low 16 bits.
 // Operations that take a and b let b be a itself unless they say otherwise. The stack never
-// moves `top` outside its storage, however unbalanced the pushes and pops.
+// moves `top` outside its storage, however unbalanced the pushes and pops. When its storage
+// cannot be obtained (fewer than 1 or more than 65536 entries, or no memory), stackInit falls
+// back to one built-in entry, so a current matrix always exists.
 #pragma once
 
 #include <cstdint>
