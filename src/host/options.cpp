@@ -15,20 +15,20 @@ int parseOptions(int argc, const char* const* argv, Options& o) {
                  "veloxia3dbench"};
     cli.set_version_flag("--version", std::string("veloxia3dbench ") + versionText);
     cli.add_option("--seconds", o.seconds, "Length of the run in seconds")
-        ->capture_default_str()->check(CLI::Range(1, 86400));
+        ->type_name("N")->capture_default_str()->check(CLI::Range(1, 86400));
     cli.add_flag("--json", o.json, "Print the results as one JSON object");
     cli.add_option("--oem", o.oem, "Device string to report instead of the machine's (it also selects the display routine)");
     cli.add_option("--display", o.display, "Display routine instead of the detected one")
         ->check(CLI::IsMember({"generic", "direct", "fixed"}));
     cli.add_option("--frames", o.frames, "End the program after N frames, whatever the screen")
-                       ->check(CLI::Range(uint64_t{1}, uint64_t{1} << 40));
+        ->type_name("N")->check(CLI::Range(uint64_t{1}, uint64_t{1} << 40));
     cli.add_option("--step-ms", o.stepMs,
                    "Deterministic clock: advance M ms per frame (same frames and pixels on every run)")
-        ->check(CLI::Range(1, 100000));
+        ->type_name("M")->check(CLI::Range(1, 100000));
     cli.add_flag("--headless", o.headless, "No window (the default when there is no display)");
-    cli.add_option("--scale", o.scale, "Window pixels per screen pixel")->capture_default_str()->check(CLI::Range(1, 16));
+    cli.add_option("--scale", o.scale, "Window pixels per screen pixel")->type_name("N")->capture_default_str()->check(CLI::Range(1, 16));
     cli.add_flag("--fullscreen", o.fullscreen, "Fill the screen");
-    cli.add_option("--screenshot", o.screenshot, "Save the last screen shown as a PNG file");
+    cli.add_option("--screenshot", o.screenshot, "Save the last screen shown as a PNG file")->type_name("FILE.png");
     auto* upload = cli.add_flag("--upload", o.upload, "Headless: end by sending the results (starts the browser)");
     auto* website = cli.add_flag("--website", o.website, "Headless: end by opening the maker's web page");
     upload->excludes(website);
