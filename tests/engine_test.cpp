@@ -61,6 +61,7 @@ TEST_F(Engine, InitialisationSetsCountersSlotsAndTables) {
     EXPECT_EQ(rc.frameCounter, 0u);
     EXPECT_EQ(rc.reserved, 0u);
     EXPECT_EQ(rc.presentRotation, 0u);
+    EXPECT_EQ(rc.fillTriangle, fillAffine);
     EXPECT_EQ(rc.shade, shadeClamp);
     EXPECT_EQ(rc.present, presentStandIn);
     EXPECT_EQ(fogFar, 8192);
@@ -110,20 +111,21 @@ TEST_F(Engine, ProjectionTableFollowsItsRule) {
 struct ModeRow {
     uint32_t mode;
     ShadeFn shade;             // expected shade slot, or the stand-in for "unchanged"
+    FillTriangleFn fill;       // expected fill slot, or the stand-in for "unchanged"
     uint32_t presentRotation;  // expected word 2 (9 = unchanged)
 };
 const ModeRow kModes[] = {
-    {0, shadeFogLinear, 9},
-    {1, shadeFogQuadratic, 9},
-    {2, shadeClamp, 9},
-    {3, shadeStandIn, 9},
-    {4, shadeStandIn, 9},
-    {5, shadeStandIn, 0},
-    {6, shadeStandIn, 0},
-    {7, shadeStandIn, 1},
-    {8, shadeStandIn, 9},
-    {9, shadeStandIn, 9},
-    {10, shadeStandIn, 9},
+    {0, shadeFogLinear, fillStandIn, 9},
+    {1, shadeFogQuadratic, fillStandIn, 9},
+    {2, shadeClamp, fillStandIn, 9},
+    {3, shadeStandIn, fillPerspective, 9},
+    {4, shadeStandIn, fillAffine, 9},
+    {5, shadeStandIn, fillStandIn, 0},
+    {6, shadeStandIn, fillStandIn, 0},
+    {7, shadeStandIn, fillStandIn, 1},
+    {8, shadeStandIn, fillAffine, 9},
+    {9, shadeStandIn, fillFlat, 9},
+    {10, shadeStandIn, fillWire, 9},
 };
 
 TEST_F(Engine, EveryRenderModeSetsOnlyItsSlots) {
@@ -132,6 +134,7 @@ TEST_F(Engine, EveryRenderModeSetsOnlyItsSlots) {
         setRenderMode(&rc, row.mode);
         RenderContext want = marked();
         want.shade = row.shade;
+        want.fillTriangle = row.fill;
         want.presentRotation = row.presentRotation;
         expectSame(rc, want, ("mode " + std::to_string(row.mode)).c_str());
     }

@@ -3,7 +3,9 @@
 // visibility and occlusion tests.
 //
 // buildWorld returns 0 when built (also for an empty world) and 2 when a 1025th cell or a face
-// list would be needed; the cells made so far stay valid. Nothing is allocated while drawing.
+// list would be needed; the cells made so far stay valid. Division counts below 1 are rejected
+// with 2 before anything changes. Nothing is allocated while drawing. A World must start zeroed
+// (static storage, or `new World()`), or be built successfully before it is drawn.
 #pragma once
 
 #include <cstdint>
@@ -45,6 +47,8 @@ struct World {
 };
 
 int buildWorld(World* world, SceneObject* objects, int32_t objectCount, int32_t divX, int32_t divY, int32_t divZ);
+// addWorldCell and centroidInBox read a vertex position from sx, sy, depth, where buildWorld copies
+// the model position before it cuts the grid.
 int addWorldCell(World* world, Vec3* boxMin, Vec3* boxMax);  // 1 success, 0 failure; boxes become the tight box
 bool centroidInBox(const MeshFace* face, const Vec3* boxMin, const Vec3* boxMax);  // half-open
 void setBoundsCorners(Bounds* bounds, const Vec3* boxMin, const Vec3* boxMax);
@@ -53,6 +57,16 @@ void expandBoxMax(Vec3* box, const Vec3* point);
 void objectBox(const SceneObject* object, Vec3* boxMin, Vec3* boxMax);  // needs at least one vertex
 void buildObjectBounds(SceneObject* object);
 void freeWorld(World* world);
+
+// Figures of the last renderWorld or renderWorldNear call (reset at the start of each), for
+// programs that show what the visibility and occlusion tests saved. They do not change any pixel.
+struct WorldStats {
+    int32_t cellsVisible;    // cells that passed cellVisible and were bucketed
+    int32_t cellsDrawn;      // bucketed cells drawn (near cells of renderWorldNear included)
+    int32_t cellsOccluded;   // bucketed cells skipped by cellUnoccluded
+    int32_t facesSubmitted;  // faces handed to the face paths with all corners usable
+};
+extern WorldStats worldStats;
 
 void renderWorld(World* world);      // everything through the installed filler
 void renderWorldNear(World* world);  // near cells perspective-correct; leaves fillAffine installed

@@ -3,6 +3,7 @@
 // the render context's shade slot can hold.
 #include <veloxia/display.h>
 #include <veloxia/fixedmath.h>
+#include <veloxia/lights.h>
 
 #include <cstdint>
 
@@ -31,7 +32,7 @@ int16_t atLeastOne(int32_t result) { return int16_t(result < 1 ? 1 : result); }
 }  // namespace
 
 void initShading(int farZ, int rangeShift) {
-    // The light list of the mesh pipeline is emptied first; that step joins here with the lights.
+    setLightCount(0);  // point lights off
     fogFar = wrapNeg(farZ);
     buildShadeLut();
     buildReciprocalTables();

@@ -6,6 +6,7 @@
 #include <veloxia/display.h>
 #include <veloxia/engine.h>
 #include <veloxia/fixedmath.h>
+#include <veloxia/raster.h>
 
 #include <cstdint>
 
@@ -23,7 +24,7 @@ void initEngine(RenderContext* rc) {
     rc->reserved = 0;
     rc->presentRotation = 0;
     // rc->drawText = drawTextPortrait joins here (text).
-    // rc->fillTriangle = fillAffine joins here (raster).
+    rc->fillTriangle = fillAffine;
     rc->shade = shadeClamp;
     // rc->project = projectPortrait joins here (pipeline).
     for (int8_t& b : RandomBytes) b = int8_t(uint8_t(crtRand() & 0xFF));
@@ -43,11 +44,11 @@ void setRenderMode(RenderContext* rc, uint32_t mode) {
         rc->shade = shadeClamp;
         break;
     case 3:
-        // rc->fillTriangle = fillPerspective joins here (raster).
+        rc->fillTriangle = fillPerspective;
         break;
     case 4:
     case 8:
-        // rc->fillTriangle = fillAffine joins here (raster).
+        rc->fillTriangle = fillAffine;
         break;
     case 5:  // portrait view
         // rc->project = projectPortrait joins here (pipeline).
@@ -65,10 +66,10 @@ void setRenderMode(RenderContext* rc, uint32_t mode) {
         rc->presentRotation = 1;
         break;
     case 9:
-        // rc->fillTriangle = fillFlat joins here (raster).
+        rc->fillTriangle = fillFlat;
         break;
     case 10:
-        // rc->fillTriangle = fillWire joins here (raster).
+        rc->fillTriangle = fillWire;
         break;
     default:
         break;

@@ -1,0 +1,243 @@
+// SPDX-License-Identifier: MIT
+// Span machinery shared by the three fillers: the quantities carried along edges and across
+// rows, the per-row set-up, and one pixel loop per filler and draw mode.
+//
+// A span covers row y from column xL >> 16 up to, but not including, column xR >> 16. Its
+// steps per column come from ReciprocalLut, never from a division, and the values at the first
+// drawn column are those of an unclipped row. The pixel loops take the span state as values and
+// keep it in locals, so nothing is shared through globals but the FrameBuffer and the tables.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include <veloxia/display.h>
+#include <veloxia/fixedmath.h>
+#include <veloxia/types.h>
+
+#include "engine/wrap.h"
+
+namespace veloxia::raster {
+
+// Position of each quantity in a Values array. All are 32-bit, wrapping on overflow:
+//   kX   16.16 screen column            kS  16.16 shade level      kZ  16.16 depth
+//   kU   16.16 texel column (affine)    kV  16.16 texel row times the texture width (affine)
+//   kW   ReciprocalLut[depth] << 8: 1/depth scaled by 2^25 (perspective)
+//   kUW  12.4 u times ReciprocalLut[depth]: u/depth scaled by 2^17 (perspective)
+//   kVW  ((12.4 v times width) >> 4) times ReciprocalLut[depth] (perspective)
+inline constexpr std::size_t kX = 0, kS = 1, kZ = 2;
+inline constexpr std::size_t kU = 3, kV = 4;
+inline constexpr std::size_t kW = 3, kUW = 4, kVW = 5;
+
+template <std::size_t N>
+using Values = std::array<int32_t, N>;
+
+// ReciprocalLut holds 8192 entries; a span may be at most 8191 columns wide to use it.
+inline constexpr int32_t kWidestSpan = 8191;
+
+template <std::size_t N>
+[[gnu::always_inline]] inline void advance(Values<N>& at, const Values<N>& step) {
+    for (std::size_t i = 0; i < N; ++i) at[i] = wrapAdd(at[i], step[i]);
+}
+
+template <std::size_t N>
+inline void advanceBy(Values<N>& at, const Values<N>& step, int32_t count) {
+    for (std::size_t i = 0; i < N; ++i) at[i] = wrapAdd(at[i], wrapMul(step[i], count));
+}
+
+// Step per column of a 16.16 shade, depth or affine texture value: ((R - L) >> 14) * r >> 3.
+[[gnu::always_inline]] inline int32_t columnStep(int32_t left, int32_t right, int32_t recip) {
+    return sar(wrapMul(sar(wrapSub(right, left), 14), recip), 3);
+}
+
+// Draw modes of a textured span: 0 opaque, 1 opaque with texel 0 transparent, 2 blend,
+// 3 blend with texel 0 transparent. Values above 3 act as 3, negative values as 1.
+inline int textureMode(int32_t drawMode) { return drawMode < 0 ? 1 : drawMode > 3 ? 3 : drawMode; }
+
+// blend of two 16-bit ColorIndex values: each 3-bit channel becomes the truncated mean of the
+// old and the texel channel, the shade level (old level + level) >> 1; the texel's own level
+// bits play no part.
+[[gnu::always_inline]] inline uint32_t blend(uint32_t old, uint32_t texel, int32_t level) {
+    const uint32_t red = ((old & 0x3800u) + (texel & 0x3800u)) & 0x7000u;
+    const uint32_t green = ((old & 0x0700u) + (texel & 0x0700u)) & 0x0E00u;
+    const uint32_t blue = ((old & 0x00E0u) + (texel & 0x00E0u)) & 0x01C0u;
+    const int32_t sum = wrapAdd(int32_t(red + green + blue + (old & 31u)), level);
+    return uint16_t(sar(sum, 1));
+}
+
+// The pixel rule after a passed depth test. Opaque modes write depth and colour in one store;
+// blend modes replace only the colour half and keep the stored depth.
+template <int Mode>
+[[gnu::always_inline]] inline void putPixel(uint32_t* cell, int32_t z, uint32_t texel, int32_t level) {
+    if constexpr (Mode == 1 || Mode == 3) {
+        if (texel == 0) return;
+    }
+    if constexpr (Mode <= 1) {
+        *cell = (uint32_t(z) & 0xFFFF0000u) + texel + uint32_t(level);
+    } else {
+        const uint32_t old = *cell;
+        *cell = (old & 0xFFFF0000u) | blend(old & 0xFFFFu, texel, level);
+    }
+}
+
+// What the textured spans read of a Texture, copied once per triangle so that the pixel loops
+// hold it in registers. The masks must match the texel array (the texture loader makes them so).
+struct TextureSetup {
+    const uint16_t* texels;
+    uint32_t uMask;  // (width - 1) << 16
+    uint32_t vMask;  // ((height - 1) * width) << 16
+    int32_t width;
+};
+
+inline TextureSetup textureSetup(const Texture& texture) {
+    return {texture.texels, texture.uMask, texture.vMask, texture.width};
+}
+
+// Affine texture span: x, s, z, u, v.
+template <int Mode>
+struct AffineSpan {
+    TextureSetup tex;
+
+    static Values<5> steps(const Values<5>& l, const Values<5>& r, int32_t recip) {
+        return {0, columnStep(l[kS], r[kS], recip), columnStep(l[kZ], r[kZ], recip),
+                columnStep(l[kU], r[kU], recip), columnStep(l[kV], r[kV], recip)};
+    }
+
+    void pixels(uint32_t* cell, uint32_t* const end, const Values<5>& at, const Values<5>& step) const {
+        const uint16_t* const texels = tex.texels;
+        const uint32_t uMask = tex.uMask, vMask = tex.vMask;
+        int32_t s = at[kS], z = at[kZ], u = at[kU], v = at[kV];
+        const int32_t ds = step[kS], dz = step[kZ], du = step[kU], dv = step[kV];
+        for (; cell != end; ++cell) {
+            if (z < int32_t(*cell)) {
+                // Unsigned sum: a vMask with bit 31 set still gives an index inside the texture.
+                const uint32_t texel = texels[((uint32_t(u) & uMask) + (uint32_t(v) & vMask)) >> 16];
+                putPixel<Mode>(cell, z, texel, sar(s, 16));
+            }
+            s = wrapAdd(s, ds);
+            z = wrapAdd(z, dz);
+            u = wrapAdd(u, du);
+            v = wrapAdd(v, dv);
+        }
+    }
+};
+
+// Perspective texture span: x, s, z, w, uw, vw.
+template <int Mode>
+struct PerspectiveSpan {
+    TextureSetup tex;
+
+    static Values<6> steps(const Values<6>& l, const Values<6>& r, int32_t recip) {
+        return {0,
+                columnStep(l[kS], r[kS], recip),
+                columnStep(l[kZ], r[kZ], recip),
+                sar(wrapMul(sar(wrapSub(r[kW], l[kW]), 6), recip), 11),
+                sar(wrapMul(sar(wrapSub(r[kUW], l[kUW]), 8), recip), 9),
+                sar(wrapMul(sar(wrapSub(r[kVW], l[kVW]), 8), recip), 9)};
+    }
+
+    void pixels(uint32_t* cell, uint32_t* const end, const Values<6>& at, const Values<6>& step) const {
+        const uint16_t* const texels = tex.texels;
+        const uint32_t uMask = tex.uMask, vMask = tex.vMask;
+        int32_t s = at[kS], z = at[kZ], w = at[kW], uw = at[kUW], vw = at[kVW];
+        const int32_t ds = step[kS], dz = step[kZ], dw = step[kW], duw = step[kUW], dvw = step[kVW];
+        for (; cell != end; ++cell) {
+            if (z < int32_t(*cell)) {
+                // w >> 8 stays inside the table for every triangle with vertex depths 33..8191 and
+                // rows less than 8192 apart; the mask keeps any other walk inside it too.
+                const int32_t q = PerspectiveLut[sar(w, 8) & 4095];
+                const uint32_t col = uint32_t(wrapMul(sar(uw, 10), q)) & uMask;
+                const uint32_t row = uint32_t(wrapMul(sar(vw, 6), q)) & vMask;
+                putPixel<Mode>(cell, z, texels[(col + row) >> 16], sar(s, 16));
+            }
+            s = wrapAdd(s, ds);
+            z = wrapAdd(z, dz);
+            w = wrapAdd(w, dw);
+            uw = wrapAdd(uw, duw);
+            vw = wrapAdd(vw, dvw);
+        }
+    }
+};
+
+// One-colour span: x, s, z. Opaque (mode 0) or blended (any other mode); no transparency.
+template <bool Blend>
+struct FlatSpan {
+    uint32_t colour;
+
+    static Values<3> steps(const Values<3>& l, const Values<3>& r, int32_t recip) {
+        return {0, columnStep(l[kS], r[kS], recip), columnStep(l[kZ], r[kZ], recip)};
+    }
+
+    void pixels(uint32_t* cell, uint32_t* const end, const Values<3>& at, const Values<3>& step) const {
+        int32_t s = at[kS], z = at[kZ];
+        const int32_t ds = step[kS], dz = step[kZ];
+        for (; cell != end; ++cell) {
+            if (z < int32_t(*cell)) putPixel<Blend ? 2 : 0>(cell, z, colour, sar(s, 16));
+            s = wrapAdd(s, ds);
+            z = wrapAdd(z, dz);
+        }
+    }
+};
+
+template <class Kernel, std::size_t N>
+void drawWideSpan(const Kernel& kernel, const Values<N>& left, const Values<N>& right, int32_t y);
+
+// Draws row y (0..239) from left to right with the given pixel loop.
+template <class Kernel, std::size_t N>
+[[gnu::always_inline]] inline void drawSpan(const Kernel& kernel, const Values<N>& left,
+                                            const Values<N>& right, int32_t y) {
+    const int32_t xl = sar(left[kX], 16);
+    const int32_t xr = sar(right[kX], 16);
+    if (xr <= 0 || xl >= kBufferWidth || xr - xl < 1) return;
+    const int32_t width = xr - xl;
+    if (width > kWidestSpan) {
+        drawWideSpan(kernel, left, right, y);
+        return;
+    }
+    const Values<N> step = Kernel::steps(left, right, ReciprocalLut[width]);
+    Values<N> at = left;
+    int32_t first = xl;
+    if (xl < 0) {  // values as on the unclipped row, advanced to column 0
+        advanceBy(at, step, -xl);
+        first = 0;
+    }
+    uint32_t* const row = FrameBuffer + y * kBufferWidth;
+    kernel.pixels(row + first, row + std::min(xr, kBufferWidth), at, step);
+}
+
+// A span wider than the reciprocal table (possible only with a vertex far off the screen) is
+// cut at the mean of its ends into two halves, each with the mean of every value at the cut,
+// until each piece fits the table. The columns covered stay exactly those of the whole span.
+template <class Kernel, std::size_t N>
+[[gnu::noinline]] void drawWideSpan(const Kernel& kernel, const Values<N>& left, const Values<N>& right,
+                                    int32_t y) {
+    Values<N> middle;
+    for (std::size_t i = 0; i < N; ++i) middle[i] = int32_t((int64_t(left[i]) + right[i]) >> 1);
+    drawSpan(kernel, left, middle, y);
+    drawSpan(kernel, middle, right, y);
+}
+
+// Picks the pixel loop of a textured span by draw mode, once, before the first pixel.
+template <template <int> class Span, std::size_t N>
+inline void drawTextureSpan(int mode, const TextureSetup& tex, const Values<N>& l, const Values<N>& r,
+                            int32_t y) {
+    switch (mode) {
+        case 0: drawSpan(Span<0>{tex}, l, r, y); break;
+        case 1: drawSpan(Span<1>{tex}, l, r, y); break;
+        case 2: drawSpan(Span<2>{tex}, l, r, y); break;
+        default: drawSpan(Span<3>{tex}, l, r, y); break;
+    }
+}
+
+// The flat span's two loops: mode 0 opaque, any other mode blended.
+inline void drawFlatSpan(uint32_t colour, int32_t mode, const Values<3>& l, const Values<3>& r, int32_t y) {
+    if (mode == 0) {
+        drawSpan(FlatSpan<false>{colour}, l, r, y);
+    } else {
+        drawSpan(FlatSpan<true>{colour}, l, r, y);
+    }
+}
+
+}  // namespace veloxia::raster
