@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -17,6 +18,10 @@ extern char** environ;
 namespace veloxia {
 
 namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+
+void requestStop(int) { stopRequested = 1; }
 
 // A program of that name in one of the PATH directories.
 bool onPath(const char* program) {
@@ -43,9 +48,21 @@ int32_t endingRow(Ending ending) {
 
 HeadlessHost::HeadlessHost(HeadlessConfig config) : SystemHost(config.system), config_(std::move(config)) {}
 
-bool HeadlessHost::openWindow(std::string&) { return true; }
+bool HeadlessHost::openWindow(std::string&) {
+    // Ctrl-C or a polite kill end the program like a quit request, at the next poll.
+    struct sigaction action {};
+    action.sa_handler = &requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    return true;
+}
 
 bool HeadlessHost::pollEvent(HostEvent& event) {
+    if (stopRequested != 0) {
+        event = HostEvent{HostEvent::Kind::quit, 0};
+        return true;
+    }
     if (!started_) {
         started_ = true;
         event = HostEvent{HostEvent::Kind::touch, 0};
