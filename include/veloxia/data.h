@@ -2,10 +2,20 @@
 // The scene file, the texture file and the TGA loader.
 //
 // Every file is treated as hostile. A loader that fails returns 0, leaves SceneTable and
-// TextureTable exactly as they were, allocates nothing that outlives the call, and leaves the
-// reason in lastLoadError(). Accepted: counts within the tables (64 objects, 128 textures),
-// vertex indices inside their object, power-of-two texture sizes up to 4096 texels a side,
-// at least one frame, and no more data claimed than the file holds.
+// TextureTable exactly as they were (a rejected count does not reach sceneObjectCount or
+// textureCount), allocates nothing that outlives the call, and leaves the reason in
+// lastLoadError(). A load that succeeds replaces the whole table: entries past the new count
+// are emptied, and texture entries keep their addresses, so faces stay pointed at them.
+//
+// Scene file: 0..64 objects (a count of 0 loads an empty table); names terminated within
+// their 24 bytes; counts not negative and no more records than the file holds; every corner
+// inside its object; every texture index below 128; nothing between the last object and the
+// count. Textures that the texture file leaves empty are found by checkSceneTextures().
+// Texture file: 0..128 textures; sides powers of two of 1..4096 texels and at most 65536
+// texels a frame (so the 16.16 wrap masks fit in 32 bits); draw mode 0..3; 1..4096 frames;
+// every texel a ColorIndex at shade level 0; nothing after the last texture. The shade table
+// must be built (initEngine) before textures are loaded: the average colour reads it.
+// TGA: type 2 at 24 bits; identification field and colour map skipped; rows in file order.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +30,9 @@ namespace veloxia {
 
 inline constexpr int kMaxSceneObjects = 64;
 inline constexpr int kMaxTextures = 128;
+inline constexpr int32_t kMaxTextureSide = 4096;     // texels per row or column
+inline constexpr int32_t kMaxTextureTexels = 65536;  // texels per frame
+inline constexpr int32_t kMaxTextureFrames = 4096;
 
 extern SceneObject SceneTable[kMaxSceneObjects];
 extern int32_t sceneObjectCount;
@@ -27,7 +40,7 @@ extern Texture TextureTable[kMaxTextures];
 extern int32_t textureCount;
 
 // Why the last load failed: the file, the byte offset where the problem was found, and a
-// sentence for people.
+// sentence for people. After a successful load the reason is empty.
 struct LoadError {
     std::filesystem::path file;
     int64_t offset;

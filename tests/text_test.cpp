@@ -1,0 +1,249 @@
+// SPDX-License-Identifier: MIT
+// The built-in font and the two text routines: the glyph table and art, the character map, text
+// widths and centring, where every glyph pixel lands, its cell value, and clipping at the edges
+// (checked against a plain per-pixel model of the routines on many random placements).
+#include <veloxia/veloxia.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace veloxia;
+
+// Glyph widths in glyph order: digits, A..Z, then . , ' : blank arrow _ - (c) triangle.
+constexpr int kWidths[46] = {11, 7, 10, 9, 10, 10, 9, 11, 9, 10, 12, 9, 11, 11, 10, 9,
+                             12, 12, 8, 12, 9, 9, 14, 13, 12, 9, 14, 10, 11, 11, 12, 11,
+                             16, 11, 11, 11, 8, 6, 8, 9, 7, 8, 8, 8, 16, 8};
+
+int strip(int g, int k, int r) { return FontStrip[r * kFontStripWidth + GlyphStart[g] + k]; }
+uint32_t cellOf(int p, int b) { return uint32_t(((p * b) >> 3) + 0x3FE0); }
+
+class Text : public ::testing::Test {
+protected:
+    void SetUp() override {
+        buildGlyphMap();
+        std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+    }
+    static std::vector<uint32_t> buffer() { return {std::begin(FrameBuffer), std::end(FrameBuffer)}; }
+    static std::vector<uint32_t> drawnPortrait(int x, int y, const char* text, int centre = 0) {
+        std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+        drawTextPortrait(x, y, 31, text, centre);
+        return buffer();
+    }
+    // The portrait screen pixel (px, py) after the default presentation: buffer cell (319 - py, px).
+    static uint32_t screen(int px, int py) { return FrameBuffer[px * kBufferWidth + (kBufferWidth - 1 - py)]; }
+};
+
+TEST(Font, GlyphTableAndArtShape) {
+    EXPECT_EQ(GlyphStart[0], 0);
+    for (int g = 0; g < 46; ++g) EXPECT_EQ(GlyphStart[g + 1] - GlyphStart[g], kWidths[g]) << "glyph " << g;
+    EXPECT_EQ(GlyphStart[46], kFontStripWidth);
+    for (uint8_t p : FontStrip) ASSERT_LE(p, 7);
+    for (int g = 0; g < 36; ++g) {  // digits and capitals stand on rows 1..13
+        int top = 0, bottom = 0, edge = 0;
+        for (int k = 0; k < kWidths[g]; ++k) {
+            top = std::max(top, strip(g, k, 1));
+            bottom = std::max(bottom, strip(g, k, 13));
+            edge = std::max({edge, strip(g, k, 0), strip(g, k, 14)});
+        }
+        EXPECT_GE(top, 4) << "glyph " << g;
+        EXPECT_GE(bottom, 4) << "glyph " << g;
+        EXPECT_LE(edge, 2) << "glyph " << g << " has more than faint ink on row 0 or 14";
+    }
+    const auto inkRows = [](int g) {
+        std::string rows;
+        for (int r = 0; r < kFontRows; ++r) {
+            for (int k = 0; k < kWidths[g]; ++k) {
+                if (strip(g, k, r) != 0) {
+                    rows += char('a' + r);
+                    break;
+                }
+            }
+        }
+        return rows;
+    };
+    EXPECT_EQ(inkRows(36), "lm");    // full stop: rows 11, 12
+    EXPECT_EQ(inkRows(37), "lmno");  // comma: rows 11..14
+    EXPECT_EQ(inkRows(40), "");      // blank
+    for (int g : {38, 39, 41, 42, 43, 44, 45}) EXPECT_FALSE(inkRows(g).empty()) << "glyph " << g;
+}
+
+TEST_F(Text, GlyphMapCoversEveryByte) {
+    std::string signs = ".,':;_-^~";
+    const int signGlyph[] = {36, 37, 38, 39, 41, 42, 43, 44, 45};
+    for (int c = 0; c < 256; ++c) {
+        int expected = 40;
+        if (c >= '0' && c <= '9') expected = c - '0';
+        if (c >= 'A' && c <= 'Z') expected = 10 + c - 'A';
+        if (c >= 'a' && c <= 'z') expected = 10 + c - 'a';
+        const size_t s = signs.find(char(c));
+        if (c != 0 && s != std::string::npos) expected = signGlyph[s];
+        EXPECT_EQ(GlyphMap[c], expected) << "byte " << c;
+    }
+}
+
+TEST_F(Text, WidthStopsAtTerminatorAndCountsBlanks) {
+    EXPECT_EQ(textWidth(""), 0);
+    EXPECT_EQ(textWidth("|ABC"), 0);
+    EXPECT_EQ(textWidth("-----------------------------"), 232);
+    EXPECT_EQ(textWidth("AB|C"), 12 + 9);
+    EXPECT_EQ(textWidth("veloxia"), textWidth("VELOXIA"));
+    EXPECT_EQ(textWidth("A\xC8" "B"), 12 + 7 + 9);
+    EXPECT_EQ(textWidth("^2026"), 16 + 10 + 11 + 10 + 9);
+}
+
+TEST_F(Text, PortraitReadsUprightOnTheScreen) {
+    const std::string text = "R0:~";
+    EXPECT_EQ(drawTextPortrait(37, 101, 31, text.c_str(), 0), textWidth(text.c_str()));
+    int pen = 37, ink = 0;
+    for (char c : text) {
+        const int g = GlyphMap[uint8_t(c)];
+        for (int r = 0; r < kFontRows; ++r) {
+            for (int k = 0; k < kWidths[g]; ++k) {
+                const int p = strip(g, k, r);
+                if (p == 0) continue;
+                ++ink;
+                ASSERT_EQ(screen(pen + k, 101 + r - 1), cellOf(p, 31)) << c << " pixel " << k << "," << r;
+            }
+        }
+        pen += kWidths[g];
+    }
+    EXPECT_EQ(std::count_if(std::begin(FrameBuffer), std::end(FrameBuffer), [](uint32_t v) { return v != 0; }), ink);
+}
+
+TEST_F(Text, LandscapeRunsAlongTheRows) {
+    drawTextLandscape(310, 200, 31, "W", 0);  // 16 wide: the last 6 columns fall past the edge
+    for (int r = 0; r < kFontRows; ++r) {
+        for (int k = 0; k < 10; ++k) {
+            const int p = strip(32, k, r);
+            ASSERT_EQ(FrameBuffer[(200 + r) * kBufferWidth + 310 + k], p != 0 ? cellOf(p, 31) : 0u);
+        }
+        for (int k = 10; k < 16; ++k) {
+            ASSERT_EQ(FrameBuffer[(201 + r) * kBufferWidth + k - 10], 0u) << "text must not wrap onto the next row";
+        }
+    }
+    const std::string rule30(30, '-');  // 240 wide: centred in 320 columns at x = 40
+    std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+    drawTextLandscape(0, 50, 31, rule30.c_str(), 1);
+    const std::vector<uint32_t> centred = buffer();
+    std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+    drawTextLandscape(40, 50, 31, rule30.c_str(), 0);
+    EXPECT_EQ(buffer(), centred);
+}
+
+TEST_F(Text, TerminatorLowerCaseAndUnmappedBytes) {
+    EXPECT_EQ(drawnPortrait(20, 60, "AB|CD"), drawnPortrait(20, 60, "AB"));
+    EXPECT_NE(drawnPortrait(20, 60, "AB|CD"), drawnPortrait(20, 60, "ABCD"));
+    EXPECT_EQ(drawnPortrait(20, 60, "a"), drawnPortrait(20, 60, "A"));
+    EXPECT_EQ(drawnPortrait(20, 60, "A\xC8" "B"), drawnPortrait(20, 60, "A B"));
+    EXPECT_EQ(drawnPortrait(20, 60, "A B"), drawnPortrait(20, 60, "A@B"));
+}
+
+TEST_F(Text, CentringAcrossThePortraitScreen) {
+    const std::string rule29(29, '-'), rule30(30, '-');
+    EXPECT_EQ(drawnPortrait(0, 28, rule29.c_str(), 1), drawnPortrait(4, 28, rule29.c_str()));
+    EXPECT_EQ(drawnPortrait(0, 28, rule30.c_str(), 1), drawnPortrait(0, 28, rule30.c_str()));
+    const std::string wide = rule29 + "3";  // 232 + 9 = 241
+    ASSERT_EQ(textWidth(wide.c_str()), 241);
+    const std::vector<uint32_t> empty(kBufferCells, 0u);
+    EXPECT_EQ(drawnPortrait(0, 28, wide.c_str(), 1), empty);
+    EXPECT_EQ(drawTextPortrait(0, 28, 31, wide.c_str(), 1), 0);
+    // The x passed is ignored when centring.
+    EXPECT_EQ(drawnPortrait(-500, 28, rule29.c_str(), 1), drawnPortrait(4, 28, rule29.c_str()));
+}
+
+TEST_F(Text, CellValueFollowsIntensityAndBrightness) {
+    // With brightness 31 the intensities 1..7 give shade levels 3, 7, 11, 15, 19, 23, 27.
+    const int levelAt31[8] = {0, 3, 7, 11, 15, 19, 23, 27};
+    for (int p = 1; p <= 7; ++p) {
+        // Find a pixel of intensity p in the strip and draw its glyph alone.
+        int g = -1, k = 0, r = 0;
+        for (int i = 0; i < kFontRows * kFontStripWidth && g < 0; ++i) {
+            if (FontStrip[i] != p) continue;
+            r = i / kFontStripWidth;
+            const int c = i % kFontStripWidth;
+            g = int(std::upper_bound(GlyphStart, GlyphStart + 47, c) - GlyphStart) - 1;
+            k = c - GlyphStart[g];
+        }
+        ASSERT_GE(g, 0) << "no pixel of intensity " << p;
+        const char text[2] = {char(g < 10 ? '0' + g : g < 36 ? 'A' + g - 10 : ".,': ;_-^~"[g - 36]), 0};
+        for (int brightness : {31, 36, 8, 0}) {
+            std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+            drawTextPortrait(50, 50, brightness, text, 0);
+            const uint32_t level = brightness == 31 ? uint32_t(levelAt31[p]) : uint32_t((p * brightness) >> 3);
+            EXPECT_EQ(screen(50 + k, 50 + r - 1), 0x3FE0u + level) << "p " << p << " b " << brightness;
+        }
+    }
+}
+
+// A plain model of the routines: every glyph pixel through its cell formula, kept where it lands on
+// the routine's screen (portrait: screen column 0..239, buffer column 320 - (y + r) in 0..320 and
+// the cell inside the buffer; landscape: column 0..319, row 0..239).
+void model(std::vector<uint32_t>& cells, bool portrait, int64_t x, int64_t y, int b, const std::string& text) {
+    cells.assign(kBufferCells, 0u);
+    int64_t pen = 0;
+    for (char c : text) {
+        if (c == '|') break;
+        const int g = GlyphMap[uint8_t(c)];
+        for (int r = 0; r < kFontRows; ++r) {
+            for (int k = 0; k < kWidths[g]; ++k) {
+                const int p = strip(g, k, r);
+                const int64_t along = x + pen + k, across = y + r;
+                int64_t index = -1;
+                if (portrait && along >= 0 && along < 240 && across >= 0 && across <= 320) {
+                    index = (along + 1) * 320 - across;
+                } else if (!portrait && along >= 0 && along < 320 && across >= 0 && across < 240) {
+                    index = across * 320 + along;
+                }
+                if (p != 0 && index >= 0 && index < kBufferCells) cells[size_t(index)] = cellOf(p, b);
+            }
+        }
+        pen += kWidths[g];
+    }
+}
+
+TEST_F(Text, ClipsAtEveryEdgeLikeThePlainModel) {
+    std::mt19937 random(7);
+    const std::string alphabet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ.,':;_-^~ W|";
+    std::vector<uint32_t> expected;
+    const int extremes[] = {INT_MIN, -100000, -16, -1, 0, 1, 225, 239, 240, 305, 319, 320, 321, INT_MAX};
+    for (int i = 0; i < 1200; ++i) {
+        std::string text;
+        for (int n = 1 + int(random() % 6); n > 0; --n) text += alphabet[random() % alphabet.size()];
+        int x = int(random() % 360) - 60, y = int(random() % 400) - 40;
+        if (i % 5 == 0) x = extremes[random() % 14];
+        if (i % 7 == 0) y = extremes[random() % 14];
+        const bool portrait = i % 2 == 0;
+        std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+        (portrait ? drawTextPortrait : drawTextLandscape)(x, y, 31, text.c_str(), 0);
+        model(expected, portrait, x, y, 31, text);
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), FrameBuffer))
+            << (portrait ? "portrait" : "landscape") << " '" << text << "' at " << x << "," << y;
+    }
+}
+
+TEST_F(Text, TopRowOfAPortraitTextAtYZeroLandsInColumnZeroOfTheNextRow) {
+    // The frame-rate read-out is drawn at y = 0: glyph row 0 goes to buffer column 320 - 0, which
+    // is column 0 of the following buffer row. The circled C has faint ink on row 0.
+    int k = 0;
+    while (k < 16 && strip(44, k, 0) == 0) ++k;
+    ASSERT_LT(k, 16);
+    drawTextPortrait(10, 0, 31, "^", 0);
+    EXPECT_EQ(FrameBuffer[(10 + k + 1) * kBufferWidth], cellOf(strip(44, k, 0), 31));
+    // At the last screen column that cell would lie past the buffer, and is dropped.
+    std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+    drawTextPortrait(239 - k, 0, 31, "^", 0);
+    EXPECT_EQ(FrameBuffer[kBufferCells - 1 - (kBufferWidth - 1)], 0u);
+    std::vector<uint32_t> expected;
+    model(expected, true, 239 - k, 0, 31, "^");
+    EXPECT_EQ(buffer(), expected);
+}
+
+}  // namespace
