@@ -156,8 +156,8 @@ TEST_F(Run, SamplesEveryEightFramesAndIgnoresTheZeroSample) {
     startRun();
     const auto passes = [&](int n, uint32_t stepMs) {
         for (int i = 0; i < n; ++i) {
-            veloxia::idlePass();
             host.now += stepMs;
+            veloxia::idlePass();
         }
     };
     passes(7, 10);
