@@ -61,9 +61,11 @@ TEST_F(Engine, InitialisationSetsCountersSlotsAndTables) {
     EXPECT_EQ(rc.frameCounter, 0u);
     EXPECT_EQ(rc.reserved, 0u);
     EXPECT_EQ(rc.presentRotation, 0u);
+    EXPECT_EQ(rc.drawText, drawTextPortrait);
     EXPECT_EQ(rc.fillTriangle, fillAffine);
     EXPECT_EQ(rc.shade, shadeClamp);
     EXPECT_EQ(rc.present, presentStandIn);
+    EXPECT_EQ(GlyphMap[uint8_t('a')], 10);
     EXPECT_EQ(fogFar, 8192);
     EXPECT_EQ(fogRange, 1024);
     EXPECT_EQ(fogShift, 10);
@@ -113,6 +115,7 @@ struct ModeRow {
     ShadeFn shade;             // expected shade slot, or the stand-in for "unchanged"
     FillTriangleFn fill;       // expected fill slot, or the stand-in for "unchanged"
     uint32_t presentRotation;  // expected word 2 (9 = unchanged)
+    DrawTextFn text = textStandIn;  // expected text slot, or the stand-in for "unchanged"
 };
 const ModeRow kModes[] = {
     {0, shadeFogLinear, fillStandIn, 9},
@@ -120,9 +123,9 @@ const ModeRow kModes[] = {
     {2, shadeClamp, fillStandIn, 9},
     {3, shadeStandIn, fillPerspective, 9},
     {4, shadeStandIn, fillAffine, 9},
-    {5, shadeStandIn, fillStandIn, 0},
-    {6, shadeStandIn, fillStandIn, 0},
-    {7, shadeStandIn, fillStandIn, 1},
+    {5, shadeStandIn, fillStandIn, 0, drawTextPortrait},
+    {6, shadeStandIn, fillStandIn, 0, drawTextLandscape},
+    {7, shadeStandIn, fillStandIn, 1, drawTextLandscape},
     {8, shadeStandIn, fillAffine, 9},
     {9, shadeStandIn, fillFlat, 9},
     {10, shadeStandIn, fillWire, 9},
@@ -136,6 +139,7 @@ TEST_F(Engine, EveryRenderModeSetsOnlyItsSlots) {
         want.shade = row.shade;
         want.fillTriangle = row.fill;
         want.presentRotation = row.presentRotation;
+        want.drawText = row.text;
         expectSame(rc, want, ("mode " + std::to_string(row.mode)).c_str());
     }
 }

@@ -72,7 +72,8 @@ int32_t readTga(FileReader& in, int32_t& width, int32_t& height, std::vector<uin
         const int64_t batch = std::min<int64_t>(pixels - done, 1024);
         if (!in.read(bgr, size_t(batch) * 3)) return 0;
         for (int64_t i = 0; i < batch; ++i) {
-            converted[size_t(done + i)] = uint16_t(makeColorIndex(bgr[3 * i + 2], bgr[3 * i + 1], bgr[3 * i]));
+            const uint8_t* p = bgr + 3 * i;  // blue, green, red
+            converted[size_t(done + i)] = uint16_t(makeColorIndex(p[2], p[1], p[0]));
         }
         done += batch;
     }

@@ -7,6 +7,7 @@
 #include <veloxia/engine.h>
 #include <veloxia/fixedmath.h>
 #include <veloxia/raster.h>
+#include <veloxia/text.h>
 
 #include <cstdint>
 
@@ -19,11 +20,11 @@ void initEngine(RenderContext* rc) {
     buildTrigTables();
     buildProjectionTable(rc, 350);
     // resetFaceQueue(&faceQueue) joins here (face queue).
-    // buildGlyphMap() joins here (text).
+    buildGlyphMap();
     rc->frameCounter = 0;
     rc->reserved = 0;
     rc->presentRotation = 0;
-    // rc->drawText = drawTextPortrait joins here (text).
+    rc->drawText = drawTextPortrait;
     rc->fillTriangle = fillAffine;
     rc->shade = shadeClamp;
     // rc->project = projectPortrait joins here (pipeline).
@@ -52,17 +53,17 @@ void setRenderMode(RenderContext* rc, uint32_t mode) {
         break;
     case 5:  // portrait view
         // rc->project = projectPortrait joins here (pipeline).
-        // rc->drawText = drawTextPortrait joins here (text).
+        rc->drawText = drawTextPortrait;
         rc->presentRotation = 0;
         break;
     case 6:  // landscape view
         // rc->project = projectLandscape joins here (pipeline).
-        // rc->drawText = drawTextLandscape joins here (text).
+        rc->drawText = drawTextLandscape;
         rc->presentRotation = 0;
         break;
     case 7:  // landscape view, device turned the other way
         // rc->project = projectLandscape joins here (pipeline).
-        // rc->drawText = drawTextLandscape joins here (text).
+        rc->drawText = drawTextLandscape;
         rc->presentRotation = 1;
         break;
     case 9:

@@ -71,9 +71,10 @@ void normalize14(Vec3* v) {
     v->z = low16((v->z * 16384) / length);
 }
 
-// The length is taken from the 32-bit integer sum. There is deliberately no variant without
-// the 16384 factor: it could only leave -1, 0 or 1 in each component, and nothing needs it. A sum that wrapped negative (components
+// The length is taken from the 32-bit integer sum. A sum that wrapped negative (components
 // beyond 26754) has no square root: such a vector is left unchanged, like the zero vector.
+// There is deliberately no variant without the 16384 factor: it could only leave -1, 0 or 1
+// in each component, and nothing needs it.
 void normalizeFloat14(Vec3* v) {
     const float length = float(std::sqrt(double(squaredLength(v))));
     if (!(length > 0.0f)) return;

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "support/data_files.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -11,9 +10,6 @@
 #include <unistd.h>
 
 namespace vxtest {
-
-using veloxia::SceneTable;
-using veloxia::TextureTable;
 
 void putI16(Bytes& out, int32_t value) {
     const auto bits = uint32_t(value);
@@ -185,87 +181,6 @@ Bytes readFile(const std::filesystem::path& path) {
 
 std::filesystem::path committedPath(const std::string& kind, const std::string& name) {
     return std::filesystem::path(VX_SOURCE_DIR) / "tests" / "data" / kind / name;
-}
-
-static std::string row(const char* format, ...) __attribute__((format(printf, 1, 2)));
-static std::string row(const char* format, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
-
-static void snapshotObject(int i, std::vector<std::string>& rows) {
-    const veloxia::SceneObject& o = SceneTable[i];
-    std::string matrix;
-    for (int16_t entry : o.matrix) matrix += std::to_string(entry) + ",";
-    rows.push_back(row("object %d %.24s %s %u %u %d %p %d %p", i, o.name, matrix.c_str(), o.active,
-                       o.worldMember, o.vertexCount, static_cast<const void*>(o.vertices.get()),
-                       o.faceCount, static_cast<const void*>(o.faces.get())));
-    for (int n = 0; n < o.vertexCount; ++n) {
-        const veloxia::MeshVertex& v = o.vertices[n];
-        rows.push_back(row(" v %d %d %d %d %d %d %d %d", v.x, v.y, v.z, v.light, v.nx, v.ny, v.nz, v.shade));
-    }
-    for (int n = 0; n < o.faceCount; ++n) {
-        const veloxia::MeshFace& f = o.faces[n];
-        rows.push_back(row(" f %p %d %d %p %d %d %p %d %d %p %d",
-                           static_cast<const void*>(f.corner[0].vertex), f.corner[0].u, f.corner[0].v,
-                           static_cast<const void*>(f.corner[1].vertex), f.corner[1].u, f.corner[1].v,
-                           static_cast<const void*>(f.corner[2].vertex), f.corner[2].u, f.corner[2].v,
-                           static_cast<const void*>(f.texture), f.cell));
-    }
-}
-
-static void snapshotTexture(int i, std::vector<std::string>& rows) {
-    const veloxia::Texture& t = TextureTable[i];
-    rows.push_back(row("texture %d %d %d %d %d %x %x %p %zu %x %d %d %d %d", i, t.backfaceCull, t.width,
-                       t.height, t.drawMode, t.uMask, t.vMask, static_cast<const void*>(t.texels),
-                       t.frames.size(), t.averageColor, t.frameCount, t.frameIndex, t.frameDelay,
-                       t.frameTimer));
-    for (const auto& frame : t.frames) {
-        std::string texels = row(" frame %p", static_cast<const void*>(frame.get()));
-        for (int n = 0; n < t.width * t.height; ++n) texels += row(" %x", frame[n]);
-        rows.push_back(texels);
-    }
-}
-
-TableSnapshot TableSnapshot::take() {
-    TableSnapshot s;
-    s.objectCount = veloxia::sceneObjectCount;
-    s.texCount = veloxia::textureCount;
-    for (int i = 0; i < veloxia::kMaxSceneObjects; ++i) snapshotObject(i, s.rows);
-    for (int i = 0; i < veloxia::kMaxTextures; ++i) snapshotTexture(i, s.rows);
-    return s;
-}
-
-static bool pointsAtVertexOf(const veloxia::SceneObject& o, const veloxia::ProjectedVertex* p) {
-    for (int k = 0; k < o.vertexCount; ++k) {
-        if (p == &o.vertices[k]) return true;
-    }
-    return false;
-}
-
-static bool pointsAtLoadedTexture(const veloxia::Texture* t) {
-    for (int i = 0; i < veloxia::textureCount; ++i) {
-        if (t == &TextureTable[i]) return t->texels != nullptr;
-    }
-    return false;
-}
-
-bool sceneIsConsistent() {
-    for (int i = 0; i < veloxia::sceneObjectCount; ++i) {
-        const veloxia::SceneObject& o = SceneTable[i];
-        for (int n = 0; n < o.faceCount; ++n) {
-            const veloxia::MeshFace& f = o.faces[n];
-            for (const veloxia::FaceCorner& c : f.corner) {
-                if (!pointsAtVertexOf(o, c.vertex)) return false;
-            }
-            if (!pointsAtLoadedTexture(f.texture)) return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace vxtest

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Builders for scene, texture and TGA files, the catalogue of crafted (mostly hostile) files
-// that the loader tests and the fuzzers share, and snapshots of the loaded tables.
+// Builders for scene, texture and TGA files, and the catalogue of crafted (mostly hostile)
+// files that the loader tests and the fuzzers share.
 //
 // The crafted files are also committed under tests/data/<kind>/ as fuzzing seeds; they are
 // generated from this catalogue (a test checks that they still match, and rewrites them when
@@ -102,17 +102,5 @@ private:
 };
 
 Bytes readFile(const std::filesystem::path& path);
-
-// Everything observable of SceneTable and TextureTable, addresses included, to show that a
-// rejected file changed nothing.
-struct TableSnapshot {
-    int32_t objectCount = 0, texCount = 0;
-    std::vector<std::string> rows;  // one line per object, face and texture
-    static TableSnapshot take();
-    bool operator==(const TableSnapshot&) const = default;
-};
-
-// Every face corner points into its own object's vertices and every face at a loaded texture.
-bool sceneIsConsistent();
 
 }  // namespace vxtest

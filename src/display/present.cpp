@@ -1,0 +1,152 @@
+// SPDX-License-Identifier: MIT
+// The present routines: FrameBuffer through ShadeLut into RGB565 display memory, clearing every
+// cell in the same pass.
+//
+// Each routine touches every cell once: read the colour, write the cleared value back, look the
+// colour up, and store two pixels with one 32-bit store. Stores go through memcpy because display
+// memory is only 2-byte aligned (the direct region starts 638 bytes before the Game API pointer,
+// so the two can never both be word aligned). A colour is taken modulo 16384, so a cell with a
+// stray bit above the ColorIndex can never read outside ShadeLut.
+#include <bit>
+#include <cstddef>
+#include <cstring>
+#include <utility>
+
+#include <veloxia/display.h>
+
+#include "display/display_memory.h"
+
+namespace veloxia {
+namespace {
+
+constexpr uint32_t kClearFar = 0x20000000;   // colour 0 at depth 8192
+constexpr uint32_t kClearNear = 0x10000000;  // colour 0 at depth 4096 (generic, counter-clockwise)
+constexpr uint32_t kColourMask = 0x3FFF;
+constexpr ptrdiff_t kPortraitLine = kScreenWidth * 2;   // bytes of a 240-pixel line
+constexpr int kCopyStepCells = 12;                      // cells per step of the straight copies
+constexpr ptrdiff_t kCopyStepBytes = kCopyStepCells * 2;
+constexpr ptrdiff_t kDisplayBytes = kBufferCells * 2;
+
+// Reads a cell's colour as RGB565 and clears the cell.
+inline uint32_t take(uint32_t& cell, uint32_t cleared, const uint16_t* table) {
+    const uint32_t colour = cell & kColourMask;
+    cell = cleared;
+    return table[colour];
+}
+
+// One 32-bit store of two pixels: `lower` at the lower address.
+inline void storePair(unsigned char* at, uint32_t lower, uint32_t higher) {
+    const uint32_t word = std::endian::native == std::endian::little ? lower | higher << 16 : higher | lower << 16;
+    std::memcpy(at, &word, sizeof word);
+}
+
+unsigned char* bytes(uint16_t* pixels) { return reinterpret_cast<unsigned char*>(pixels); }
+
+// The counter-clockwise walk: cell (fx, fy) to portrait pixel (fy, 319 - fx). `lastLine` is the
+// first byte of screen line 319; each store goes one line further up.
+void rotateCounterClockwise(uint32_t* source, unsigned char* lastLine, const uint16_t* table) {
+    for (int y = 0; y < kBufferHeight; y += 2) {
+        uint32_t* even = source + y * kBufferWidth;
+        uint32_t* odd = even + kBufferWidth;
+        ptrdiff_t at = (y / 2) * 4;  // byte offset from lastLine; moves up a line per cell
+        for (int x = 0; x < kBufferWidth; x += 4) {
+            storePair(lastLine + at, take(even[x], kClearNear, table), take(odd[x], kClearNear, table));
+            storePair(lastLine + at - kPortraitLine, take(even[x + 1], kClearNear, table),
+                      take(odd[x + 1], kClearNear, table));
+            storePair(lastLine + at - 2 * kPortraitLine, take(even[x + 2], kClearNear, table),
+                      take(odd[x + 2], kClearNear, table));
+            storePair(lastLine + at - 3 * kPortraitLine, take(even[x + 3], kClearNear, table),
+                      take(odd[x + 3], kClearNear, table));
+            at -= 4 * kPortraitLine;
+        }
+    }
+}
+
+// The clockwise walk: cell (fx, fy) to portrait pixel (239 - fy, fx).
+void rotateClockwise(uint32_t* source, unsigned char* display, const uint16_t* table) {
+    for (int y = 0; y < kBufferHeight; y += 2) {
+        uint32_t* even = source + y * kBufferWidth;
+        uint32_t* odd = even + kBufferWidth;
+        unsigned char* column = display + (kScreenWidth - 2 - y) * 2;  // pixels 238 - y, 239 - y of line 0
+        for (int x = 0; x < kBufferWidth; ++x) {
+            const uint32_t lower = take(odd[x], kClearFar, table);
+            storePair(column + x * kPortraitLine, lower, take(even[x], kClearFar, table));
+        }
+    }
+}
+
+// Six words of one step of a straight copy: cells k, k+1 to pixels k, k+1.
+template <size_t... Word>
+inline void straightStep(uint32_t* cells, unsigned char* out, const uint16_t* table, std::index_sequence<Word...>) {
+    ((storePair(out + 4 * Word, take(cells[2 * Word], kClearFar, table), take(cells[2 * Word + 1], kClearFar, table))),
+     ...);
+}
+
+// Six words of one step of a reversed copy: cells k, k+1 to the pixels 11 - 2w, 10 - 2w of `out`.
+template <size_t... Word>
+inline void reversedStep(uint32_t* cells, unsigned char* out, const uint16_t* table, std::index_sequence<Word...>) {
+    ((storePair(out + 20 - 4 * Word, take(cells[2 * Word + 1], kClearFar, table),
+                take(cells[2 * Word], kClearFar, table))),
+     ...);
+}
+
+// Cell k to pixel k of the region.
+void straightCopy(unsigned char* region, const uint16_t* table) {
+    uint32_t* cells = FrameBuffer;
+    for (ptrdiff_t at = 0; at < kDisplayBytes; at += kCopyStepBytes, cells += kCopyStepCells) {
+        straightStep(cells, region + at, table, std::make_index_sequence<kCopyStepCells / 2>{});
+    }
+}
+
+// Cell k to pixel 76799 - k of the region.
+void reversedCopy(unsigned char* region, const uint16_t* table) {
+    uint32_t* cells = FrameBuffer;
+    for (ptrdiff_t at = kDisplayBytes - kCopyStepBytes; at >= 0; at -= kCopyStepBytes, cells += kCopyStepCells) {
+        reversedStep(cells, region + at, table, std::make_index_sequence<kCopyStepCells / 2>{});
+    }
+}
+
+}  // namespace
+
+void rotateCopyCounterClockwise(uint32_t* source, uint32_t* destination, const uint16_t* table) {
+    rotateCounterClockwise(source, reinterpret_cast<unsigned char*>(destination), table);
+}
+
+int presentGeneric() {
+    const bool clockwise = renderContext.presentRotation != 0;
+    uint16_t* display = GXBeginDraw();
+    if (clockwise) {
+        rotateClockwise(FrameBuffer, bytes(display), ShadeLut);
+    } else {
+        rotateCounterClockwise(FrameBuffer, bytes(display + (kScreenHeight - 1) * kScreenWidth), ShadeLut);
+    }
+    recordPresent(DisplayLayout::portrait, display);
+    return GXEndDraw();
+}
+
+int presentDirect() {
+    const bool reversed = renderContext.presentRotation != 0;
+    uint16_t* region = GXBeginDraw() - (kBufferWidth - 1);  // 638 bytes before the pointer
+    if (reversed) {
+        reversedCopy(bytes(region), ShadeLut);
+    } else {
+        straightCopy(bytes(region), ShadeLut);
+    }
+    recordPresent(DisplayLayout::direct, region);
+    return GXEndDraw();
+}
+
+// The fixed-address display is mounted the other way round: its senses are exchanged.
+int presentFixedAddress() {
+    const bool straight = renderContext.presentRotation != 0;
+    uint16_t* region = fixedAddressRegion();
+    if (straight) {
+        straightCopy(bytes(region), ShadeLut);
+    } else {
+        reversedCopy(bytes(region), ShadeLut);
+    }
+    recordPresent(DisplayLayout::fixedAddress, region);
+    return 0;
+}
+
+}  // namespace veloxia

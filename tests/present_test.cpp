@@ -1,0 +1,262 @@
+// SPDX-License-Identifier: MIT
+// Display detection and the present routines: where every cell lands in display memory on each
+// path, the value each path clears to, that nothing outside the layout is touched, the Game API
+// calls, and that the picture read back is the same whichever routine presented the frame.
+#include <veloxia/veloxia.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace veloxia;
+using namespace std::string_literals;
+
+constexpr int kPixels = kScreenWidth * kScreenHeight;
+constexpr int kLead = 319;     // pixels of the direct region before the Game API pointer
+constexpr int kGuard = 64;     // untouched pixels kept around every layout
+constexpr uint16_t kUnwritten = 0xA5A5;
+
+// Display memory for a test: guard, 319 + 76800 pixels with the Game API pointer at 319, guard;
+// and a separate fixed-address region with guards of its own.
+struct TestDisplay {
+    std::vector<uint16_t> memory = std::vector<uint16_t>(kGuard + kLead + kPixels + kGuard, kUnwritten);
+    std::vector<uint16_t> fixed = std::vector<uint16_t>(kGuard + kPixels + kGuard, kUnwritten);
+    int begins = 0, ends = 0;
+    std::u16string oem;
+
+    uint16_t* pointer() { return memory.data() + kGuard + kLead; }
+    uint16_t* direct() { return memory.data() + kGuard; }
+    uint16_t* fixedRegion() { return fixed.data() + kGuard; }
+};
+
+TestDisplay* display = nullptr;
+
+DisplayHost hostFor(TestDisplay& d) {
+    display = &d;
+    return {[] { ++display->begins; return display->pointer(); },
+            [] { ++display->ends; return 77; },
+            d.fixedRegion(),
+            [] { return display->oem; }};
+}
+
+bool guardsIntact(const TestDisplay& d) {
+    const auto intact = [](auto first, auto last) { return std::all_of(first, last, [](uint16_t v) { return v == kUnwritten; }); };
+    return intact(d.memory.begin(), d.memory.begin() + kGuard) && intact(d.memory.end() - kGuard, d.memory.end()) &&
+           intact(d.fixed.begin(), d.fixed.begin() + kGuard) && intact(d.fixed.end() - kGuard, d.fixed.end());
+}
+
+enum class Routine { generic, direct, fixedAddress };
+
+struct Path {
+    Routine routine;
+    uint32_t rotation;
+    uint32_t cleared;
+    const char* name;
+};
+
+constexpr Path kPaths[] = {
+    {Routine::generic, 0, 0x10000000, "generic counter-clockwise"},
+    {Routine::generic, 1, 0x20000000, "generic clockwise"},
+    {Routine::direct, 0, 0x20000000, "direct straight"},
+    {Routine::direct, 1, 0x20000000, "direct reversed"},
+    {Routine::fixedAddress, 0, 0x20000000, "fixed-address reversed"},
+    {Routine::fixedAddress, 1, 0x20000000, "fixed-address straight"},
+};
+
+int present(const Path& path) {
+    renderContext.presentRotation = path.rotation;
+    switch (path.routine) {
+    case Routine::generic: return presentGeneric();
+    case Routine::direct: return presentDirect();
+    case Routine::fixedAddress: return presentFixedAddress();
+    }
+    return -1;
+}
+
+class Present : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setDisplayHost(hostFor(screen));
+        // A table that gives every colour its own value, so a misplaced pixel cannot hide.
+        for (int i = 0; i < 16384; ++i) ShadeLut[i] = uint16_t(i * 3 + 1);
+    }
+    void TearDown() override { setDisplayHost({}); }
+
+    // Random colours with random depths; returns the cells as they were.
+    std::vector<uint32_t> randomFrame(unsigned seed) {
+        std::mt19937 random(seed);
+        for (uint32_t& cell : FrameBuffer) cell = (random() & 0xFFFF0000u) | (random() & 0x3FFF);
+        return {std::begin(FrameBuffer), std::end(FrameBuffer)};
+    }
+
+    // Where cell (fx, fy) must land, as a pixel of the display memory block of `screen`.
+    uint16_t landed(const Path& path, int fx, int fy) {
+        const int k = fy * kBufferWidth + fx;
+        switch (path.routine) {
+        case Routine::generic:  // portrait lines of 240 pixels
+            return path.rotation == 0 ? screen.pointer()[(319 - fx) * kScreenWidth + fy]
+                                      : screen.pointer()[fx * kScreenWidth + (239 - fy)];
+        case Routine::direct:
+            return screen.direct()[path.rotation == 0 ? k : kPixels - 1 - k];
+        case Routine::fixedAddress:
+            return screen.fixedRegion()[path.rotation == 0 ? kPixels - 1 - k : k];
+        }
+        return 0;
+    }
+
+    TestDisplay screen;
+};
+
+TEST_F(Present, EveryPathPutsEachCellInItsPlaceAndClearsIt) {
+    for (const Path& path : kPaths) {
+        const std::vector<uint32_t> frame = randomFrame(unsigned(&path - kPaths));
+        present(path);
+        for (int fy = 0; fy < kBufferHeight; ++fy) {
+            for (int fx = 0; fx < kBufferWidth; ++fx) {
+                ASSERT_EQ(landed(path, fx, fy), ShadeLut[frame[fy * kBufferWidth + fx] & 0x3FFF])
+                    << path.name << " cell " << fx << "," << fy;
+            }
+        }
+        EXPECT_EQ(std::count(std::begin(FrameBuffer), std::end(FrameBuffer), path.cleared), kBufferCells) << path.name;
+        EXPECT_TRUE(guardsIntact(screen)) << path.name << " wrote outside its layout";
+    }
+}
+
+TEST_F(Present, GameApiCallsAndResults) {
+    EXPECT_EQ(present(kPaths[0]), 77);
+    EXPECT_EQ(present(kPaths[3]), 77);
+    EXPECT_EQ(screen.begins, 2);
+    EXPECT_EQ(screen.ends, 2);
+    present(kPaths[4]);
+    present(kPaths[5]);
+    EXPECT_EQ(screen.begins, 2) << "the fixed-address display bypasses the Game API";
+    EXPECT_EQ(screen.ends, 2);
+}
+
+TEST_F(Present, SingleWhiteCellAtTheBufferOrigin) {
+    initShading(-8192, 10);
+    const auto presentOrigin = [](const Path& path) {
+        std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+        FrameBuffer[0] = 16383;
+        present(path);
+    };
+    // Generic: portrait pixel (0, 319) counter-clockwise, (239, 0) clockwise; black elsewhere.
+    presentOrigin(kPaths[0]);
+    const uint16_t* portrait = screen.pointer();
+    EXPECT_EQ(portrait[319 * kScreenWidth + 0], 0xFFFF);
+    EXPECT_EQ(std::count(portrait, portrait + kPixels, 0), kPixels - 1);
+    presentOrigin(kPaths[1]);
+    EXPECT_EQ(portrait[239], 0xFFFF);
+    EXPECT_EQ(std::count(portrait, portrait + kPixels, 0), kPixels - 1);
+    // Direct: the first pixel of the region, 638 bytes before the pointer, or its last.
+    presentOrigin(kPaths[2]);
+    EXPECT_EQ(screen.pointer()[-319], 0xFFFF);
+    presentOrigin(kPaths[3]);
+    EXPECT_EQ(screen.direct()[kPixels - 1], 0xFFFF);
+    EXPECT_EQ(std::count(screen.direct(), screen.direct() + kPixels, 0), kPixels - 1);
+    // Fixed address: the other way round.
+    presentOrigin(kPaths[4]);
+    EXPECT_EQ(screen.fixedRegion()[kPixels - 1], 0xFFFF);
+    presentOrigin(kPaths[5]);
+    EXPECT_EQ(screen.fixedRegion()[0], 0xFFFF);
+    EXPECT_EQ(std::count(screen.fixedRegion(), screen.fixedRegion() + kPixels, 0), kPixels - 1);
+}
+
+TEST_F(Present, EveryRoutineShowsTheSamePicture) {
+    std::vector<uint16_t> picture(kPixels), reference(kPixels);
+    readDisplayPortrait(picture.data());
+    EXPECT_EQ(std::count(picture.begin(), picture.end(), 0), kPixels) << "nothing presented yet";
+    for (uint32_t rotation : {0u, 1u}) {
+        for (const Path& path : kPaths) {
+            if (path.rotation != rotation) continue;
+            randomFrame(rotation + 11);
+            present(path);
+            readDisplayPortrait(picture.data());
+            if (path.routine == Routine::generic) {
+                reference = picture;
+            } else {
+                EXPECT_EQ(picture, reference) << path.name;
+            }
+        }
+    }
+}
+
+TEST_F(Present, PortraitTextReadsUprightAfterTheDefaultPresent) {
+    initShading(-8192, 10);
+    buildGlyphMap();
+    std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0x20000000u);
+    drawTextPortrait(30, 100, 31, "L", 0);  // the L's foot is its bottom rows, to the right
+    present(kPaths[2]);
+    std::vector<uint16_t> picture(kPixels);
+    readDisplayPortrait(picture.data());
+    const int g = GlyphMap[uint8_t('L')];
+    for (int r = 0; r < kFontRows; ++r) {
+        for (int k = 0; k < GlyphStart[g + 1] - GlyphStart[g]; ++k) {
+            const int p = FontStrip[r * kFontStripWidth + GlyphStart[g] + k];
+            const uint16_t expected = p != 0 ? ShadeLut[0x3FE0 + ((p * 31) >> 3)] : ShadeLut[0];
+            ASSERT_EQ(picture[(100 + r - 1) * kScreenWidth + 30 + k], expected) << k << "," << r;
+        }
+    }
+}
+
+TEST_F(Present, BuiltInMemoryServesEveryRoutine) {
+    setDisplayHost({});
+    std::vector<uint16_t> picture(kPixels);
+    for (const Path& path : kPaths) {
+        std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
+        FrameBuffer[0] = 16383;
+        EXPECT_EQ(present(path), path.routine == Routine::fixedAddress ? 0 : 1) << path.name;
+        readDisplayPortrait(picture.data());
+        // Cell (0, 0) shows at the bottom left, or at the top right when turned the other way.
+        EXPECT_EQ(picture[path.rotation == 0 ? 319 * kScreenWidth : 239], ShadeLut[16383]) << path.name;
+        EXPECT_EQ(FrameBuffer[0], path.cleared);
+    }
+}
+
+TEST_F(Present, RotateCopyWritesThroughAWordPointer) {
+    const std::vector<uint32_t> frame = randomFrame(3);
+    std::vector<uint32_t> words(kPixels / 2, 0);
+    rotateCopyCounterClockwise(FrameBuffer, words.data() + 319 * kScreenWidth / 2, ShadeLut);
+    const uint16_t expectedFirst = ShadeLut[frame[0] & 0x3FFF], expectedSecond = ShadeLut[frame[320] & 0x3FFF];
+    // Cells (0, 0) and (0, 1) share the first word of the last line, (0, 0) in the low half.
+    EXPECT_EQ(words[319 * kScreenWidth / 2], uint32_t(expectedFirst) | uint32_t(expectedSecond) << 16);
+    EXPECT_EQ(std::count(std::begin(FrameBuffer), std::end(FrameBuffer), 0x10000000u), kBufferCells);
+}
+
+TEST(DetectDisplay, ChoosesTheRoutineFromTheOemString) {
+    TestDisplay d;
+    setDisplayHost(hostFor(d));
+    const struct {
+        std::u16string oem;
+        PresentFn expected;
+    } cases[] = {
+        {u"Compaq iPAQ H3800", presentFixedAddress},  // fifteenth character '8'
+        {u"Compaq iPAQ H3600", presentDirect},
+        {u"Compaq", presentDirect},                    // past the end reads as 0
+        {u"Compaq\0\0\0\0\0\0\0\0" u"8"s, presentFixedAddress},  // no terminator check
+        {u"Palmax PD1100", presentDirect},
+        {u"Palmax", presentDirect},
+        {u"compaq iPAQ H3800", presentGeneric},
+        {u"PALMAX", presentGeneric},
+        {u"Compa", presentGeneric},
+        {u"HP iPAQ h5450", presentGeneric},
+        {u"", presentGeneric},
+    };
+    for (const auto& c : cases) {
+        d.oem = c.oem;
+        RenderContext rc{};
+        EXPECT_EQ(detectDisplay(&rc), 1);
+        EXPECT_EQ(rc.present, c.expected) << std::string(c.oem.begin(), c.oem.end());
+    }
+    setDisplayHost({});
+    RenderContext rc{};
+    detectDisplay(&rc);
+    EXPECT_EQ(rc.present, presentGeneric) << "the built-in host has an empty OEM string";
+}
+
+}  // namespace
