@@ -154,6 +154,7 @@ TEST_F(SceneFile, EveryCraftedFileIsAcceptedOrRejectedCleanly) {
     }
     EXPECT_EQ(loadSceneFile(dir.path() / "absent.vx1"), 0);
     EXPECT_EQ(loadSceneFile(dir.path()), 0);  // a directory
+    expectRenderable();
 }
 
 TEST_F(SceneFile, ErrorsNameTheOffendingField) {

@@ -132,6 +132,9 @@ TEST_F(TextureFile, EveryCraftedFileIsAcceptedOrRejectedCleanly) {
             expectRejectedCleanly(path, before);
         }
     }
+    ASSERT_EQ(loadTextureFile(texturePath), 1);
+    EXPECT_EQ(loadTextureFile(committedPath("texture", "bad-frame-cut-short.vx2")), 0);
+    expectRenderable();
 }
 
 TEST_F(TextureFile, ErrorsNameTheOffendingField) {

@@ -64,7 +64,9 @@ TEST_F(Engine, InitialisationSetsCountersSlotsAndTables) {
     EXPECT_EQ(rc.drawText, drawTextPortrait);
     EXPECT_EQ(rc.fillTriangle, fillAffine);
     EXPECT_EQ(rc.shade, shadeClamp);
+    EXPECT_EQ(rc.project, projectPortrait);
     EXPECT_EQ(rc.present, presentStandIn);
+    EXPECT_EQ(faceQueue.minKey, kFaceQueueBuckets);  // the face queue starts empty
     EXPECT_EQ(GlyphMap[uint8_t('a')], 10);
     EXPECT_EQ(fogFar, 8192);
     EXPECT_EQ(fogRange, 1024);
@@ -114,21 +116,22 @@ struct ModeRow {
     uint32_t mode;
     ShadeFn shade;             // expected shade slot, or the stand-in for "unchanged"
     FillTriangleFn fill;       // expected fill slot, or the stand-in for "unchanged"
+    ProjectFn project;         // expected project slot, or the stand-in for "unchanged"
     uint32_t presentRotation;  // expected word 2 (9 = unchanged)
     DrawTextFn text = textStandIn;  // expected text slot, or the stand-in for "unchanged"
 };
 const ModeRow kModes[] = {
-    {0, shadeFogLinear, fillStandIn, 9},
-    {1, shadeFogQuadratic, fillStandIn, 9},
-    {2, shadeClamp, fillStandIn, 9},
-    {3, shadeStandIn, fillPerspective, 9},
-    {4, shadeStandIn, fillAffine, 9},
-    {5, shadeStandIn, fillStandIn, 0, drawTextPortrait},
-    {6, shadeStandIn, fillStandIn, 0, drawTextLandscape},
-    {7, shadeStandIn, fillStandIn, 1, drawTextLandscape},
-    {8, shadeStandIn, fillAffine, 9},
-    {9, shadeStandIn, fillFlat, 9},
-    {10, shadeStandIn, fillWire, 9},
+    {0, shadeFogLinear, fillStandIn, projectStandIn, 9},
+    {1, shadeFogQuadratic, fillStandIn, projectStandIn, 9},
+    {2, shadeClamp, fillStandIn, projectStandIn, 9},
+    {3, shadeStandIn, fillPerspective, projectStandIn, 9},
+    {4, shadeStandIn, fillAffine, projectStandIn, 9},
+    {5, shadeStandIn, fillStandIn, projectPortrait, 0, drawTextPortrait},
+    {6, shadeStandIn, fillStandIn, projectLandscape, 0, drawTextLandscape},
+    {7, shadeStandIn, fillStandIn, projectLandscape, 1, drawTextLandscape},
+    {8, shadeStandIn, fillAffine, projectStandIn, 9},
+    {9, shadeStandIn, fillFlat, projectStandIn, 9},
+    {10, shadeStandIn, fillWire, projectStandIn, 9},
 };
 
 TEST_F(Engine, EveryRenderModeSetsOnlyItsSlots) {
@@ -138,6 +141,7 @@ TEST_F(Engine, EveryRenderModeSetsOnlyItsSlots) {
         RenderContext want = marked();
         want.shade = row.shade;
         want.fillTriangle = row.fill;
+        want.project = row.project;
         want.presentRotation = row.presentRotation;
         want.drawText = row.text;
         expectSame(rc, want, ("mode " + std::to_string(row.mode)).c_str());

@@ -15,6 +15,17 @@
 
 namespace veloxia {
 
+// Frame stamps of the world and indexed roads: a vertex keeps the low 16 bits of the frame
+// counter of its last processing, so a vertex shared by several faces is processed once a frame.
+// The world build marks fresh vertices with -1, which are also the low bits of every 65536th
+// frame; on such a frame no stamp counts as current, so shared vertices are processed again
+// (with the same results) and a fresh vertex is never taken for one already processed.
+inline bool frameStampMatches(int16_t stamp, uint32_t frameCounter) {
+    const auto now = uint16_t(frameCounter);
+    return now != 0xFFFFu && uint16_t(stamp) == now;
+}
+inline int16_t frameStamp(uint32_t frameCounter) { return int16_t(uint16_t(frameCounter)); }
+
 // Projection slot functions: write sx, sy, depth of out and return the depth.
 int projectPortrait(const int16_t view[3], ProjectedVertex* out);
 int projectLandscape(const int16_t view[3], ProjectedVertex* out);

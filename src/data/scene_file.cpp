@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -122,6 +123,14 @@ bool readObject(FileReader& in, int64_t end, int index, SceneObject& object, int
     return readFaces(in, object);
 }
 
+// The TextureTable entry a face names, or -1 for a texture outside the table (an object
+// built by a program rather than loaded). std::less orders unrelated pointers safely.
+int tableEntry(const Texture* texture) {
+    const std::less<const Texture*> before;
+    if (!texture || before(texture, TextureTable) || !before(texture, TextureTable + kMaxTextures)) return -1;
+    return int(texture - TextureTable);
+}
+
 int32_t loadScene(FileReader& in) {
     if (in.size() < 4) return in.fail(0, "the file is too short to hold the object count");
     const int64_t end = in.size() - 4;
@@ -178,9 +187,8 @@ int32_t checkSceneTextures() {
     for (int i = 0; i < sceneObjectCount; ++i) {
         const SceneObject& object = SceneTable[i];
         for (int32_t n = 0; n < object.faceCount; ++n) {
-            const Texture* texture = object.faces[n].texture;
-            const int entry = texture ? int(texture - TextureTable) : -1;
-            if (entry >= 0 && entry < textureCount && texture->texels) continue;
+            const int entry = tableEntry(object.faces[n].texture);
+            if (entry >= 0 && entry < textureCount && TextureTable[entry].texels) continue;
             return data::loadFailure(
                 loadedScenePath, loadedFaceOffsets[size_t(i)] + int64_t(n) * kRecordBytes + 24,
                 describe("object \"%s\", face %d uses texture %d, but the texture file holds "

@@ -6,6 +6,7 @@
 #include <veloxia/display.h>
 #include <veloxia/engine.h>
 #include <veloxia/fixedmath.h>
+#include <veloxia/pipeline.h>
 #include <veloxia/raster.h>
 #include <veloxia/text.h>
 
@@ -19,7 +20,7 @@ void initEngine(RenderContext* rc) {
     initShading(-8192, 10);  // shade table, reciprocal tables, fade range 1024
     buildTrigTables();
     buildProjectionTable(rc, 350);
-    // resetFaceQueue(&faceQueue) joins here (face queue).
+    resetFaceQueue(&faceQueue);
     buildGlyphMap();
     rc->frameCounter = 0;
     rc->reserved = 0;
@@ -27,7 +28,7 @@ void initEngine(RenderContext* rc) {
     rc->drawText = drawTextPortrait;
     rc->fillTriangle = fillAffine;
     rc->shade = shadeClamp;
-    // rc->project = projectPortrait joins here (pipeline).
+    rc->project = projectPortrait;
     for (int8_t& b : RandomBytes) b = int8_t(uint8_t(crtRand() & 0xFF));
     // The present slot is left for detectDisplay.
 }
@@ -52,17 +53,17 @@ void setRenderMode(RenderContext* rc, uint32_t mode) {
         rc->fillTriangle = fillAffine;
         break;
     case 5:  // portrait view
-        // rc->project = projectPortrait joins here (pipeline).
+        rc->project = projectPortrait;
         rc->drawText = drawTextPortrait;
         rc->presentRotation = 0;
         break;
     case 6:  // landscape view
-        // rc->project = projectLandscape joins here (pipeline).
+        rc->project = projectLandscape;
         rc->drawText = drawTextLandscape;
         rc->presentRotation = 0;
         break;
     case 7:  // landscape view, device turned the other way
-        // rc->project = projectLandscape joins here (pipeline).
+        rc->project = projectLandscape;
         rc->drawText = drawTextLandscape;
         rc->presentRotation = 1;
         break;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "support/data_fixture.h"
 
+#include "veloxia/raster.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -50,6 +53,26 @@ void expectRejectedCleanly(const std::filesystem::path& file, const std::vector<
     EXPECT_EQ(lastLoadError().file, file);
     EXPECT_FALSE(lastLoadError().reason.empty()) << file;
     EXPECT_EQ(checkSceneTextures(), 1) << file;
+}
+
+void expectRenderable() {
+    for (int i = 0; i < sceneObjectCount; ++i) {
+        const SceneObject& o = SceneTable[i];
+        for (int n = 0; n < o.faceCount; ++n) {
+            const MeshFace& f = o.faces[n];
+            ProjectedVertex corners[3];
+            for (int k = 0; k < 3; ++k) corners[k] = *f.corner[k].vertex;  // the pointers are live
+            corners[0] = {20, 10, 100, 31};
+            corners[1] = {200, 60, 100, 31};
+            corners[2] = {60, 200, 100, 31};
+            std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0x20000000u);
+            fillAffine(&corners[0], f.corner[0].u, f.corner[0].v, &corners[1], f.corner[1].u, f.corner[1].v,
+                       &corners[2], f.corner[2].u, f.corner[2].v, f.texture);
+            const auto drawn = std::count_if(std::begin(FrameBuffer), std::end(FrameBuffer),
+                                             [](uint32_t cell) { return cell != 0x20000000u; });
+            EXPECT_GT(drawn, 0) << o.name << " face " << n;
+        }
+    }
 }
 
 void expectCommittedCopies(const std::string& kind, const std::vector<CraftedFile>& files) {

@@ -25,6 +25,10 @@ std::vector<uint64_t> tableSnapshot();
 // textures, and the reason names the file.
 void expectRejectedCleanly(const std::filesystem::path& file, const std::vector<uint64_t>& before);
 
+// Every face of the loaded scene can be drawn: its corners and texture are dereferenced and
+// the face is filled over a fixed screen triangle with its own texture and coordinates.
+void expectRenderable();
+
 // The committed copies under tests/data/<kind>/ equal the catalogue; with
 // VX_REGENERATE_TEST_DATA=1 they are rewritten first.
 void expectCommittedCopies(const std::string& kind, const std::vector<CraftedFile>& files);
