@@ -11,6 +11,9 @@ work=$2
 for tool in xvfb-run xdotool import convert; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
+for data in veloxia3dbench1 veloxia3dbench2; do
+  [ -f "$(dirname "$program")/$data" ] || { echo "skipped: the data file $data is not built"; exit 77; }
+done
 if [ -z "${VX_GUI_INNER:-}" ]; then
   export VX_GUI_INNER=1
   exec xvfb-run -a -s "-screen 0 800x800x24" "$0" "$@"
