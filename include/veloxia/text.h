@@ -4,7 +4,8 @@
 // 46 glyphs, 15 pixels high, 8 intensity levels. A text ends at its first zero byte or '|'.
 // Lower case shows as capitals, '^' is the circled C, '~' the pointer triangle, every byte
 // without a glyph is blank. Text is written straight into the FrameBuffer as white at depth 0;
-// pixels that would fall outside the buffer are clipped.
+// pixels that would fall off the routine's screen are clipped, so text never wraps onto another
+// buffer row and nothing is written outside the buffer.
 #pragma once
 
 #include <cstdint>
