@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -167,25 +168,44 @@ TEST_F(Fillers, SpansWiderThanTheTableAreDrawnWithSteadyValues) {
     }
 }
 
-TEST_F(Fillers, DepthTestComparesTheWholeSignedCell) {
-    clear(0x10000000);  // depth 4096, colour 0
-    spanFlat(0, 0, 1 << 16, 5 << 16, 5 << 16, (4096 << 16) - 1, (4096 << 16) - 1, colour(1, 0, 0), 0);
-    spanFlat(0, 1, 1 << 16, 5 << 16, 5 << 16, 4096 << 16, 4096 << 16, colour(1, 0, 0), 0);
-    EXPECT_EQ(FrameBuffer[0], (4095u << 16) + colour(1, 0, 0, 5));
-    EXPECT_EQ(FrameBuffer[320], 0x10000000u);
+// One cell at column 0 of row y with a constant depth z and shade level 5, through each span
+// routine and each of its loops.
+using OneCell = void (*)(int32_t y, int32_t z, const Texture& t);
+const std::array<std::pair<const char*, OneCell>, 3> kSpans{{
+    {"affine", [](int32_t y, int32_t z, const Texture& t) { spanAffine(0, 0, 0, 0, 0, y, 1 << 16, 5 << 16, 5 << 16, z, z, &t); }},
+    {"perspective", [](int32_t y, int32_t z, const Texture& t) {
+         spanPerspective(1000 << 8, 1000 << 8, 0, 0, 0, 0, 0, y, 1 << 16, 5 << 16, 5 << 16, z, z, &t);
+     }},
+    {"flat", [](int32_t y, int32_t z, const Texture& t) {
+         spanFlat(0, y, 1 << 16, 5 << 16, 5 << 16, z, z, t.averageColor, t.drawMode);
+     }},
+}};
 
-    // At equal whole depth the new fraction is compared with the stored colour index.
-    const uint32_t stored = (700u << 16) | 500;
-    for (const auto& [fraction, wins] : {std::pair{499, true}, {500, false}, {501, false}}) {
-        FrameBuffer[0] = stored;
-        const int32_t z = (700 << 16) | fraction;
-        spanFlat(0, 0, 1 << 16, 0, 0, z, z, colour(2, 0, 0), 0);
-        EXPECT_EQ(FrameBuffer[0] != stored, wins) << fraction;
+TEST_F(Fillers, DepthTestComparesTheWholeSignedCell) {
+    for (int mode : {0, 1, 2, 3}) {
+        const Texture t = plainTexture(colour(1, 0, 0), mode);
+        for (const auto& [name, put] : kSpans) {
+            const bool blend = std::string(name) == "flat" ? mode != 0 : mode >= 2;
+            SCOPED_TRACE(std::string(name) + " mode " + std::to_string(mode));
+            clear(0x10000000);  // depth 4096, colour 0
+            put(0, (4096 << 16) - 1, t);
+            put(1, 4096 << 16, t);
+            EXPECT_EQ(FrameBuffer[0], blend ? 0x10000000u + colour(0, 0, 0, 2) : (4095u << 16) + colour(1, 0, 0, 5));
+            EXPECT_EQ(FrameBuffer[320], 0x10000000u);
+
+            // At equal whole depth the new fraction is compared with the stored colour index.
+            const uint32_t stored = (700u << 16) | 500;
+            for (const auto& [fraction, wins] : {std::pair{499, true}, {500, false}, {501, false}}) {
+                FrameBuffer[0] = stored;
+                put(0, (700 << 16) | fraction, t);
+                EXPECT_EQ(FrameBuffer[0] != stored, wins) << fraction;
+            }
+            // Negative cells are nearer than every positive depth.
+            FrameBuffer[0] = 0xFFFF0000u;
+            put(0, 0, t);
+            EXPECT_EQ(FrameBuffer[0], 0xFFFF0000u);
+        }
     }
-    // Negative cells are nearer than every positive depth.
-    FrameBuffer[0] = 0xFFFF0000u;
-    spanFlat(0, 0, 1 << 16, 0, 0, 0, 0, colour(2, 0, 0), 0);
-    EXPECT_EQ(FrameBuffer[0], 0xFFFF0000u);
 }
 
 TEST_F(Fillers, BlendAveragesChannelsAndLevelsAndKeepsTheDepth) {

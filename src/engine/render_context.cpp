@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The render context, engine initialisation, render modes and engine options.
 //
-// Calls into subsystems that are still being written join at the marked places ("joins
-// here"): each owner adds its line there when its subsystem lands.
+// initEngine builds every table and installs the default slots; setRenderMode and
+// setEngineOption reassign slots and rebuild the fade ramp or the projection table later.
 #include <veloxia/display.h>
 #include <veloxia/engine.h>
 #include <veloxia/fixedmath.h>

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include <veloxia/display.h>
 #include <veloxia/fixedmath.h>
@@ -37,9 +38,15 @@ using Values = std::array<int32_t, N>;
 // ReciprocalLut holds 8192 entries; a span may be at most 8191 columns wide to use it.
 inline constexpr int32_t kWidestSpan = 8191;
 
+// Written as a fold so that every quantity is its own add, kept in a register by the walk.
+template <std::size_t N, std::size_t... I>
+[[gnu::always_inline]] inline void advanceEach(Values<N>& at, const Values<N>& step, std::index_sequence<I...>) {
+    ((at[I] = wrapAdd(at[I], step[I])), ...);
+}
+
 template <std::size_t N>
 [[gnu::always_inline]] inline void advance(Values<N>& at, const Values<N>& step) {
-    for (std::size_t i = 0; i < N; ++i) at[i] = wrapAdd(at[i], step[i]);
+    advanceEach(at, step, std::make_index_sequence<N>{});
 }
 
 template <std::size_t N>
@@ -171,10 +178,11 @@ struct FlatSpan {
     }
 
     void pixels(uint32_t* cell, uint32_t* const end, const Values<3>& at, const Values<3>& step) const {
+        const uint32_t texel = colour;
         int32_t s = at[kS], z = at[kZ];
         const int32_t ds = step[kS], dz = step[kZ];
         for (; cell != end; ++cell) {
-            if (z < int32_t(*cell)) putPixel<Blend ? 2 : 0>(cell, z, colour, sar(s, 16));
+            if (z < int32_t(*cell)) putPixel<Blend ? 2 : 0>(cell, z, texel, sar(s, 16));
             s = wrapAdd(s, ds);
             z = wrapAdd(z, dz);
         }

@@ -71,11 +71,17 @@ struct Edge {
 // Draws rows y..end-1 between two edges and leaves both advanced to row end.
 template <class Edges, class V>
 inline void walkRows(const Edges& edges, Edge<V>& left, Edge<V>& right, int32_t y, int32_t end) {
+    // Local copies: nothing the spans store can alias them, so they stay in registers.
+    const Edges e = edges;
+    V l = left.at, r = right.at;
+    const V dl = left.step, dr = right.step;
     for (; y < end; ++y) {
-        edges.span(left.at, right.at, y);
-        advance(left.at, left.step);
-        advance(right.at, right.step);
+        e.span(l, r, y);
+        advance(l, dl);
+        advance(r, dr);
     }
+    left.at = l;
+    right.at = r;
 }
 
 template <class Edges>
