@@ -169,6 +169,10 @@ TEST_F(SceneFile, ErrorsNameTheOffendingField) {
         EXPECT_EQ(loadSceneFile(committedPath("scene", name)), 0);
         EXPECT_EQ(lastLoadError().offset, offset) << name << ": " << lastLoadError().reason;
     }
+    // A name that would drive a terminal is shown with its control bytes replaced.
+    ObjectSpec hostile = triangleObject("\x1b[2J\xff", 200);
+    EXPECT_EQ(loadSceneFile(dir.write("hostile.vx1", sceneFile({hostile}))), 0);
+    EXPECT_NE(lastLoadError().reason.find("\"?[2J?\""), std::string::npos) << lastLoadError().reason;
 }
 
 // Every prefix of a good file, and the good file with any one byte spoiled, either loads

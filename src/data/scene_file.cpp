@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "data/file_reader.h"
@@ -33,6 +34,16 @@ constexpr int kObjectHeaderBytes = 56;    // name, matrix, vertex count, face co
 std::filesystem::path loadedScenePath;
 std::array<int64_t, kMaxSceneObjects> loadedFaceOffsets{};
 
+// An object name as messages show it: bytes outside printable ASCII become '?', so a
+// hostile name cannot drive the terminal the reason is printed on.
+std::string shown(const char* name) {
+    std::string text(name);
+    for (char& c : text) {
+        if (c < 0x20 || c > 0x7E) c = '?';
+    }
+    return text;
+}
+
 bool readHeader(FileReader& in, int index, SceneObject& object) {
     uint8_t bytes[kObjectHeaderBytes];
     const int64_t start = in.offset();
@@ -49,7 +60,7 @@ bool readHeader(FileReader& in, int index, SceneObject& object) {
     object.faceCount = readLe32(bytes + 52);
     if (object.vertexCount < 0 || object.faceCount < 0) {
         in.fail(start + 48, describe("object \"%s\": negative count (%d vertices, %d faces)",
-                                     object.name, object.vertexCount, object.faceCount));
+                                     shown(object.name).c_str(), object.vertexCount, object.faceCount));
         return false;
     }
     return true;
@@ -82,7 +93,7 @@ bool readFaces(FileReader& in, SceneObject& object) {
                 in.fail(start + 8 * k,
                         describe("object \"%s\", face %d: corner %d names vertex %d, but the "
                                  "object has %d vertices",
-                                 object.name, n, k, vertex, object.vertexCount));
+                                 shown(object.name).c_str(), n, k, vertex, object.vertexCount));
                 return false;
             }
             face.corner[k] = FaceCorner{&object.vertices[vertex], int16_t(readLe16(bytes + 8 * k + 4)),
@@ -92,7 +103,7 @@ bool readFaces(FileReader& in, SceneObject& object) {
         if (texture < 0 || texture >= kMaxTextures) {
             in.fail(start + 24, describe("object \"%s\", face %d: texture %d is outside the "
                                          "texture table of %d entries",
-                                         object.name, n, texture, kMaxTextures));
+                                         shown(object.name).c_str(), n, texture, kMaxTextures));
             return false;
         }
         // Faces name texture table entries by place; the texture file fills them later.
@@ -113,7 +124,7 @@ bool readObject(FileReader& in, int64_t end, int index, SceneObject& object, int
     if (claimed > end - in.offset()) {
         in.fail(start + 48, describe("object \"%s\" claims %d vertices and %d faces (%lld bytes), "
                                      "but only %lld bytes lie before the object count",
-                                     object.name, object.vertexCount, object.faceCount,
+                                     shown(object.name).c_str(), object.vertexCount, object.faceCount,
                                      static_cast<long long>(claimed),
                                      static_cast<long long>(end - in.offset())));
         return false;
@@ -193,7 +204,7 @@ int32_t checkSceneTextures() {
                 loadedScenePath, loadedFaceOffsets[size_t(i)] + int64_t(n) * kRecordBytes + 24,
                 describe("object \"%s\", face %d uses texture %d, but the texture file holds "
                          "%d textures",
-                         object.name, n, entry, textureCount));
+                         shown(object.name).c_str(), n, entry, textureCount));
         }
     }
     data::loadSuccess(loadedScenePath);
