@@ -1,0 +1,34 @@
+# SPDX-License-Identifier: MIT
+# The vxpack program as a user meets it: exit status 0 done, 1 failed, 2 bad usage.
+if(TARGET vxpack)
+  function(vx_cli_test name expect)
+    cmake_parse_arguments(arg "" "STDERR;STDOUT" "" ${ARGN})
+    set(extra)
+    if(arg_STDERR)
+      list(APPEND extra -DSTDERR_MATCH=${arg_STDERR})
+    endif()
+    if(arg_STDOUT)
+      list(APPEND extra -DSTDOUT_MATCH=${arg_STDOUT})
+    endif()
+    string(REPLACE ";" "|" command "$<TARGET_FILE:vxpack>;${arg_UNPARSED_ARGUMENTS}")
+    add_test(NAME vxpack_cli.${name}
+      COMMAND ${CMAKE_COMMAND} "-DCOMMAND=${command}" -DEXPECT=${expect} ${extra}
+              -P ${CMAKE_CURRENT_SOURCE_DIR}/support/expect_exit.cmake)
+    set_tests_properties(vxpack_cli.${name} PROPERTIES LABELS cli)
+  endfunction()
+
+  set(data ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  vx_cli_test(help 0 --help STDOUT "build-default.*pack.*info")
+  vx_cli_test(pack_help 0 pack --help STDOUT "--resize-textures")
+  vx_cli_test(no_subcommand 2 STDERR "subcommand")
+  vx_cli_test(unknown_subcommand 2 unpack x.obj)
+  vx_cli_test(pack_without_inputs 2 pack STDERR "inputs")
+  vx_cli_test(pack_bad_draw_mode 2 pack --draw-mode 4 a.obj)
+  vx_cli_test(pack_fit_with_scale 2 pack --fit 100 --scale 2 a.obj)
+  vx_cli_test(pack_missing_input 1 pack ${CMAKE_CURRENT_BINARY_DIR}/no-such-model.obj -o ${CMAKE_CURRENT_BINARY_DIR}
+              STDERR "^vxpack: error: cannot open .*no-such-model.obj")
+  vx_cli_test(info_default_scene 0 info ${data}/veloxia3dbench1 STDOUT "scene file veloxia3dbench1: 2 objects.*Sat")
+  vx_cli_test(info_default_textures 0 info ${data}/veloxia3dbench2 STDOUT "texture file veloxia3dbench2: 10 textures")
+  vx_cli_test(info_missing_file 1 info ${data}/no-such-file STDERR "cannot open")
+  vx_cli_test(info_bad_type 2 info --type picture ${data}/veloxia3dbench1)
+endif()

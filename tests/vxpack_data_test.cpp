@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: MIT
+// The default benchmark data and the byte layout of both files as vxpack writes them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <set>
+
+#include "default_data.h"
+#include "files.h"
+#include "info.h"
+#include "support/vxpack_files.h"
+
+namespace {
+
+using namespace vxpack;
+
+const std::filesystem::path kAssets = std::filesystem::path(VX_SOURCE_DIR) / "assets" / "sat";
+
+const PackResult& defaultData() {
+    static const PackResult result = buildDefaultData(kAssets);
+    return result;
+}
+
+// Pinned so that any change of the assets, the packer or the generator shows; the same bytes
+// must come out on every machine. After a deliberate change, update both values (vxpack info
+// prints them).
+TEST(DefaultData, BytesArePinned) {
+    EXPECT_EQ(fnv1a64(sceneFileBytes(defaultData().scene)), 0xfb79d181bb20c2ecULL);
+    EXPECT_EQ(fnv1a64(textureFileBytes(defaultData().textures)), 0xf8924ccc3ee3d165ULL);
+}
+
+TEST(DefaultData, TheBuildLeavesTheSameFilesBesideThePrograms) {
+    const std::filesystem::path bin = std::filesystem::path(VX_BINARY_DIR) / "bin";
+    ASSERT_TRUE(std::filesystem::exists(bin / kSceneFileName)) << "the build writes the data into " << bin;
+    EXPECT_EQ(vxtest::readBytes(bin / kSceneFileName), sceneFileBytes(defaultData().scene));
+    EXPECT_EQ(vxtest::readBytes(bin / kTextureFileName), textureFileBytes(defaultData().textures));
+}
+
+TEST(DefaultData, SatIsABenchmarkSizedSceneThatStaysInFrontOfTheNearPlane) {
+    const auto& objects = defaultData().scene.objects;
+    ASSERT_GE(objects.size(), 2u);
+    EXPECT_EQ(objects[0].name, "Sat");
+    const PackObject& sat = objects[0];
+    EXPECT_GE(sat.faces.size(), 1000u);
+    EXPECT_LE(sat.faces.size(), 1500u);
+    // At the running screen's distance of 350 every vertex must stay at depth 65 or more.
+    EXPECT_LT(radiusAboutPivot(sat), 285);
+    // At the results screen's (200, 200, -800) it must stay within the depth range too.
+    EXPECT_LT(800 + radiusAboutPivot(sat), 8191);
+}
+
+TEST(DefaultData, TexturesCoverTheDrawModesAndBothCullSettings) {
+    const auto& textures = defaultData().textures.textures;
+    ASSERT_GE(textures.size(), 4u);
+    std::set<int32_t> modes, culls;
+    for (const auto& t : textures) {
+        modes.insert(t.drawMode);
+        culls.insert(t.backfaceCull);
+        ASSERT_EQ(t.frames.size(), 1u);
+        ASSERT_EQ(t.frames[0].size(), static_cast<size_t>(t.width * t.height));
+        for (uint16_t texel : t.frames[0]) ASSERT_EQ(texel & 31, 0) << "texels carry shade level 0";
+    }
+    EXPECT_EQ(modes, (std::set<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(culls, (std::set<int32_t>{0, 1}));
+    // The keyed textures really have holes.
+    for (const auto& t : textures) {
+        if (t.drawMode & 1) {
+            EXPECT_NE(std::count(t.frames[0].begin(), t.frames[0].end(), 0), 0);
+        }
+    }
+}
+
+TEST(DefaultData, EveryFaceNamesItsOwnVerticesAndALoadedTexture) {
+    const auto textureCount = static_cast<int32_t>(defaultData().textures.textures.size());
+    for (const auto& object : defaultData().scene.objects) {
+        for (const auto& face : object.faces) {
+            ASSERT_GE(face.texture, 0);
+            ASSERT_LT(face.texture, textureCount);
+            for (int32_t index : face.vertex) ASSERT_LT(static_cast<size_t>(index), object.vertices.size());
+        }
+        for (const auto& v : object.vertices) {
+            const double length = std::sqrt(double(v.nx) * v.nx + double(v.ny) * v.ny + double(v.nz) * v.nz);
+            ASSERT_NEAR(length, kNormalLength, 2.0);
+            ASSERT_GE(v.light, 14);
+            ASSERT_LE(v.light, 31);
+        }
+    }
+}
+
+TEST(FileLayout, SceneBlocksSitWhereTheEngineReadsThem) {
+    PackScene scene;
+    PackObject object;
+    object.name = "Box";
+    object.matrix[9] = -3;
+    object.vertices.push_back({10, -20, 300, 25, 0, kNormalLength, 0});
+    object.vertices.push_back({1, 2, 3, 31, 0, 0, 0});
+    object.vertices.push_back({4, 5, 6, 31, 0, 0, 0});
+    PackFace face;
+    face.vertex = {2, 0, 1};
+    face.u = {16, -32, 1024};
+    face.v = {0, 48, 16};
+    face.texture = 7;
+    object.faces.push_back(face);
+    scene.objects.push_back(object);
+    const Bytes bytes = sceneFileBytes(scene);
+
+    ASSERT_EQ(bytes.size(), 56u + 3 * 32 + 32 + 4);
+    auto i16 = [&](size_t at) { return static_cast<int16_t>(bytes[at] | bytes[at + 1] << 8); };
+    auto i32 = [&](size_t at) { return static_cast<int32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                                            static_cast<uint32_t>(bytes[at + 3]) << 24); };
+    EXPECT_EQ(std::memcmp(bytes.data(), "Box\0\0", 5), 0);
+    EXPECT_EQ(i16(24), kOne);           // matrix entry 0
+    EXPECT_EQ(i16(24 + 2 * 9), -3);     // translation x
+    EXPECT_EQ(i32(48), 3);              // vertex count
+    EXPECT_EQ(i32(52), 1);              // face count
+    EXPECT_EQ(i16(56 + 16), 10);        // first vertex x
+    EXPECT_EQ(i16(56 + 20), 300);       // z
+    EXPECT_EQ(i16(56 + 22), 25);        // light
+    EXPECT_EQ(i16(56 + 26), kNormalLength);  // ny
+    const size_t f = 56 + 3 * 32;
+    EXPECT_EQ(i32(f), 2);
+    EXPECT_EQ(i16(f + 4), 16);
+    EXPECT_EQ(i32(f + 8), 0);
+    EXPECT_EQ(i16(f + 12), -32);
+    EXPECT_EQ(i16(f + 14), 48);
+    EXPECT_EQ(i16(f + 20), 1024);
+    EXPECT_EQ(i32(f + 24), 7);
+    EXPECT_EQ(i32(f + 28), -1);         // no world cell
+    EXPECT_EQ(i32(bytes.size() - 4), 1);  // object count at the end
+}
+
+TEST(FileLayout, TexturesFollowTheirCount) {
+    PackTextures textures;
+    PackTexture t;
+    t.width = 8;
+    t.height = 16;
+    t.drawMode = 3;
+    t.backfaceCull = 0;
+    t.frames.push_back(std::vector<uint16_t>(128, 0x3FE0));
+    textures.textures.push_back(t);
+    const Bytes bytes = textureFileBytes(textures);
+    ASSERT_EQ(bytes.size(), 4u + 24 + 128 * 2);
+    const uint8_t header[] = {1, 0, 0, 0, 8, 0, 0, 0, 16, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(bytes.data(), header, sizeof header), 0);
+    EXPECT_EQ(bytes[28], 0xE0);
+    EXPECT_EQ(bytes[29], 0x3F);
+}
+
+TEST(FileLayout, ReadersRejectFilesWhoseBlocksDoNotAddUp) {
+    Bytes scene = sceneFileBytes(defaultData().scene);
+    EXPECT_NO_THROW(parseSceneFile(scene));
+    Bytes shorter(scene.begin() + 1, scene.end());
+    EXPECT_THROW(parseSceneFile(shorter), PackError);
+    Bytes textures = textureFileBytes(defaultData().textures);
+    textures.push_back(0);
+    EXPECT_THROW(parseTextureFile(textures), PackError);
+    textures.resize(textures.size() - 3);
+    EXPECT_THROW(parseTextureFile(textures), PackError);
+    EXPECT_THROW(parseSceneFile(Bytes{1, 2}), PackError);
+}
+
+TEST(Info, ListsObjectsAndTexturesOfTheDefaultData) {
+    const std::string scene = describeScene("veloxia3dbench1", sceneFileBytes(defaultData().scene));
+    EXPECT_EQ(scene.rfind("scene file veloxia3dbench1: 2 objects, ", 0), 0u) << scene;
+    EXPECT_NE(scene.find("  0  Sat "), std::string::npos) << scene;
+    EXPECT_NE(scene.find("  1  Moon "), std::string::npos) << scene;
+    EXPECT_NE(scene.find("faces per texture: 0:"), std::string::npos) << scene;
+    const std::string textures = describeTextures("veloxia3dbench2", textureFileBytes(defaultData().textures));
+    EXPECT_EQ(textures.rfind("texture file veloxia3dbench2: 10 textures, ", 0), 0u) << textures;
+    EXPECT_NE(textures.find("keyed+averaged"), std::string::npos);
+    EXPECT_EQ(std::count(textures.begin(), textures.end(), '\n'), 12);
+}
+
+TEST(Info, TellsTheKindOfFileByWhichReadingAddsUp) {
+    vxtest::ScratchDir dir;
+    const auto scene = dir / "a";
+    const auto textures = dir / "b";
+    writeFileAtomically(scene, sceneFileBytes(defaultData().scene));
+    writeFileAtomically(textures, textureFileBytes(defaultData().textures));
+    EXPECT_EQ(describeFile(scene, FileKind::guess).rfind("scene file", 0), 0u);
+    EXPECT_EQ(describeFile(textures, FileKind::guess).rfind("texture file", 0), 0u);
+    EXPECT_THROW(describeFile(scene, FileKind::textures), PackError);
+    const auto junk = dir.write("junk", "not a data file at all");
+    EXPECT_THROW(describeFile(junk, FileKind::guess), PackError);
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+// Byte forms of the scene file and the texture file, and safe writing of output files.
+//
+// Both formats are little-endian. The scene file holds object blocks (name, Mat34, counts,
+// 32-byte vertex records, 32-byte face records) with the object count in its last 4 bytes; the
+// texture file holds the texture count, then per texture six 32-bit header fields and its
+// frames of 16-bit texels. The readers accept only files whose blocks add up to the file size
+// exactly, and throw PackError naming the offset of the first problem.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "model.h"
+
+namespace vxpack {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes sceneFileBytes(const PackScene& scene);
+Bytes textureFileBytes(const PackTextures& textures);
+PackScene parseSceneFile(const Bytes& bytes);
+PackTextures parseTextureFile(const Bytes& bytes);
+
+Bytes readWholeFile(const std::filesystem::path& path);
+// Writes to a temporary name in the same directory, then renames over `path`, so a reader
+// never sees a half-written file.
+void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes);
+
+uint64_t fnv1a64(const Bytes& bytes);  // 64-bit FNV-1a, the checksum `info` prints
+
+}  // namespace vxpack

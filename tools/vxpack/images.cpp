@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: MIT
+#include "images.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include <veloxia/display.h>
+
+#include "model.h"
+
+#define STB_IMAGE_IMPLEMENTATION
+#define STBI_FAILURE_USERMSG
+#define STBI_NO_HDR
+#define STBI_NO_LINEAR
+#include <stb_image.h>
+
+namespace vxpack {
+namespace {
+
+// The darkest visible colour: colour number 1 (blue 1), shade level 0.
+constexpr uint16_t kDarkestKeyedColor = 0x20;
+
+// One axis of the area filter. Target texel i covers source span [i*S, (i+1)*S) and source
+// texel j covers [j*T, (j+1)*T), both in units of 1/(S*T) of the side; the weights of one
+// target texel add up to S.
+struct Tap {
+    int32_t source;
+    int64_t weight;
+};
+
+std::vector<std::vector<Tap>> axisTaps(int32_t source, int32_t target) {
+    std::vector<std::vector<Tap>> taps(static_cast<size_t>(target));
+    for (int32_t i = 0; i < target; ++i) {
+        const int64_t begin = static_cast<int64_t>(i) * source;
+        const int64_t end = begin + source;
+        for (int64_t j = begin / target; j < source && j * target < end; ++j) {
+            const int64_t overlap = std::min(end, (j + 1) * target) - std::max(begin, j * target);
+            if (overlap > 0) taps[static_cast<size_t>(i)].push_back({static_cast<int32_t>(j), overlap});
+        }
+    }
+    return taps;
+}
+
+}  // namespace
+
+RgbaImage loadImage(const std::filesystem::path& path) {
+    int width = 0, height = 0, channels = 0;
+    stbi_uc* data = stbi_load(path.string().c_str(), &width, &height, &channels, 4);
+    if (data == nullptr)
+        throw PackError("cannot read image " + path.string() + ": " + stbi_failure_reason());
+    RgbaImage image;
+    image.width = width;
+    image.height = height;
+    image.hasAlpha = channels == 2 || channels == 4;
+    image.pixels.assign(data, data + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    stbi_image_free(data);
+    return image;
+}
+
+RgbaImage solidImage(uint8_t r, uint8_t g, uint8_t b) {
+    RgbaImage image;
+    image.width = image.height = kMinTextureSide;
+    for (int i = 0; i < kMinTextureSide * kMinTextureSide; ++i) image.pixels.insert(image.pixels.end(), {r, g, b, 255});
+    return image;
+}
+
+bool isAcceptedSide(int32_t side) {
+    for (int32_t p = kMinTextureSide; p <= kMaxTextureSide; p *= 2)
+        if (side == p) return true;
+    return false;
+}
+
+int32_t nearestAcceptedSide(int32_t side) {
+    int32_t best = kMinTextureSide;
+    for (int32_t p = kMinTextureSide; p <= kMaxTextureSide; p *= 2)
+        if (std::abs(p - side) <= std::abs(best - side)) best = p;
+    return best;
+}
+
+RgbaImage resample(const RgbaImage& image, int32_t width, int32_t height) {
+    const auto columns = axisTaps(image.width, width);
+    const auto rows = axisTaps(image.height, height);
+    const int64_t total = static_cast<int64_t>(image.width) * image.height;  // sum of all weights
+    RgbaImage out;
+    out.width = width;
+    out.height = height;
+    out.hasAlpha = image.hasAlpha;
+    out.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            int64_t sum[4] = {0, 0, 0, 0};
+            for (const Tap& row : rows[static_cast<size_t>(y)]) {
+                for (const Tap& column : columns[static_cast<size_t>(x)]) {
+                    const size_t at = (static_cast<size_t>(row.source) * static_cast<size_t>(image.width) +
+                                       static_cast<size_t>(column.source)) * 4;
+                    for (int c = 0; c < 4; ++c) sum[c] += row.weight * column.weight * image.pixels[at + static_cast<size_t>(c)];
+                }
+            }
+            const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) * 4;
+            for (int c = 0; c < 4; ++c) out.pixels[at + static_cast<size_t>(c)] = static_cast<uint8_t>((sum[c] + total / 2) / total);
+        }
+    }
+    return out;
+}
+
+std::vector<uint16_t> toTexels(const RgbaImage& image, int32_t drawMode) {
+    const bool keyed = (drawMode & 1) != 0;
+    std::vector<uint16_t> texels;
+    texels.reserve(image.pixels.size() / 4);
+    for (size_t at = 0; at < image.pixels.size(); at += 4) {
+        auto texel = static_cast<uint16_t>(veloxia::makeColorIndex(image.pixels[at], image.pixels[at + 1], image.pixels[at + 2]));
+        if (keyed && image.hasAlpha) {
+            if (image.pixels[at + 3] < 128) texel = 0;
+            else if (texel == 0) texel = kDarkestKeyedColor;
+        }
+        texels.push_back(texel);
+    }
+    return texels;
+}
+
+}  // namespace vxpack

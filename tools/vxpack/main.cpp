@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+// vxpack: builds, inspects and checks the engine's scene and texture files.
+// Exit status: 0 done, 1 the work failed (message on standard error), 2 bad usage.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "default_data.h"
+#include "info.h"
+#include "pack.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace vxpack;
+
+struct Command {
+    fs::path outDir = ".";
+    fs::path scene, textures;
+    fs::path assets = VXPACK_DEFAULT_ASSETS;
+    std::vector<fs::path> files;
+    std::vector<double> translate, sun;
+    std::string type = "auto";
+    bool noCull = false, pivotOrigin = false;
+    PackOptions pack;
+};
+
+void addPackOptions(CLI::App& pack, Command& c) {
+    pack.add_option("inputs", c.pack.inputs, "Wavefront OBJ files (their MTL files and textures are found beside them)")
+        ->required();
+    pack.add_option("-o,--out-dir", c.outDir, "folder for veloxia3dbench1 and veloxia3dbench2")->capture_default_str();
+    pack.add_option("--scene", c.scene, "path of the scene file (default OUT-DIR/veloxia3dbench1)");
+    pack.add_option("--textures", c.textures, "path of the texture file (default OUT-DIR/veloxia3dbench2)");
+    pack.add_option("--scale", c.pack.scale, "multiply every position by this factor")->capture_default_str();
+    pack.add_option("--translate", c.translate, "then add X Y Z to every position")->expected(3);
+    auto* fit = pack.add_option("--fit", c.pack.fitRadius, "centre the model and scale it to this radius (engine units)")
+                    ->check(CLI::PositiveNumber);
+    fit->excludes("--scale")->excludes("--translate");
+    pack.add_option("--draw-mode", c.pack.drawMode, "draw mode of materials that set none: 0 opaque, 1 keyed, "
+                    "2 averaged, 3 keyed+averaged")->check(CLI::Range(0, 3))->capture_default_str();
+    pack.add_flag("--no-cull", c.noCull, "draw both sides of materials that set no vx_backface_cull");
+    pack.add_flag("--resize-textures", c.pack.resizeTextures,
+                  "resample textures whose sides are not powers of two from 8 to 128 (default: reject them)");
+    pack.add_option("--light", c.pack.light, "base light level of every vertex, 0..31")
+        ->check(CLI::Range(0, 31))->capture_default_str();
+    pack.add_option("--sun", c.sun, "bake a light from direction X Y Z into the vertex light levels")->expected(3);
+    pack.add_option("--ambient", c.pack.ambient, "with --sun: the level of vertices turned away from it")
+        ->check(CLI::Range(0, 31))->capture_default_str();
+    pack.add_option("--merge", c.pack.mergeInto, "join all geometry into one object of this name (e.g. Sat)");
+    pack.add_flag("--pivot-origin", c.pivotOrigin,
+                  "leave every object's translation at 0 (default: the centre of its bounding box)");
+}
+
+int runPack(Command& c) {
+    if (!c.translate.empty()) c.pack.translate = {c.translate[0], c.translate[1], c.translate[2]};
+    if (!c.sun.empty()) {
+        c.pack.bakeSun = true;
+        c.pack.sun = {c.sun[0], c.sun[1], c.sun[2]};
+    }
+    c.pack.backfaceCull = c.noCull ? 0 : 1;
+    c.pack.pivotAtCentre = !c.pivotOrigin;
+    const PackResult result = packModels(c.pack);
+    const fs::path scene = c.scene.empty() ? c.outDir / kSceneFileName : c.scene;
+    const fs::path textures = c.textures.empty() ? c.outDir / kTextureFileName : c.textures;
+    writePair(result, scene, textures);
+    size_t faces = 0;
+    for (const auto& object : result.scene.objects) faces += object.faces.size();
+    std::printf("wrote %s (%zu objects, %zu faces) and %s (%zu textures)\n", scene.string().c_str(),
+                result.scene.objects.size(), faces, textures.string().c_str(), result.textures.textures.size());
+    return 0;
+}
+
+int runBuildDefault(const Command& c) {
+    std::filesystem::create_directories(c.outDir);
+    const PackResult result = buildDefaultData(c.assets);
+    writePair(result, c.outDir / kSceneFileName, c.outDir / kTextureFileName);
+    return 0;
+}
+
+int runInfo(const Command& c) {
+    const FileKind kind = c.type == "scene" ? FileKind::scene : c.type == "textures" ? FileKind::textures : FileKind::guess;
+    for (const auto& file : c.files) std::fputs(describeFile(file, kind).c_str(), stdout);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"vxpack: builds, inspects and checks the scene and texture files of veloxia3dbench"};
+    app.require_subcommand(1);
+    Command c;
+
+    auto* build = app.add_subcommand("build-default", "write the default benchmark data (the Sat) into OUTDIR");
+    build->add_option("outdir", c.outDir, "output folder")->required();
+    build->add_option("--assets", c.assets, "folder of sat.obj and its materials")->capture_default_str();
+
+    auto* pack = app.add_subcommand("pack", "convert Wavefront OBJ/MTL models with PNG/TGA/JPEG textures");
+    addPackOptions(*pack, c);
+
+    auto* info = app.add_subcommand("info", "list what a scene file or a texture file holds");
+    info->add_option("files", c.files, "scene or texture files")->required();
+    info->add_option("--type", c.type, "read the files as this kind")
+        ->check(CLI::IsMember({"auto", "scene", "textures"}))->capture_default_str();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e);
+        return status == 0 ? 0 : 2;
+    }
+    try {
+        if (*build) return runBuildDefault(c);
+        if (*pack) return runPack(c);
+        return runInfo(c);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vxpack: error: %s\n", e.what());
+        return 1;
+    }
+}
