@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "support/probe_object.h"
@@ -81,6 +82,23 @@ TEST_F(GoldenFrames, ProbeObject) {
                                     {17 * 400, 10658510464929574151ull, 6785391359473871343ull},
                                     {17 * 900, 16813385728801248837ull, 16799120972324743133ull},
                                 });
+}
+
+// The benchmark object from the default data files the build writes, centred as start-up does.
+TEST_F(GoldenFrames, Sat) {
+    const std::filesystem::path dir = VX_BINARY_DIR "/bin";
+    ASSERT_EQ(loadSceneFile(dir / "veloxia3dbench1"), 1) << lastLoadError().reason;
+    ASSERT_EQ(loadTextureFile(dir / "veloxia3dbench2"), 1) << lastLoadError().reason;
+    SceneObject* sat = findSceneObject("Sat");
+    ASSERT_NE(sat, nullptr);
+    centreSceneObject(sat);
+    sat->matrix[9] = sat->matrix[10] = sat->matrix[11] = 0;
+    expectFrames(sat, {
+                          {0, 16479194170236861003ull, 4392131159169057608ull},
+                          {17 * 300, 5841634928733927783ull, 7275461288711840932ull},
+                          {17 * 700, 13642864769670735721ull, 7275612753273272083ull},
+                          {17 * 1000, 905656901317338988ull, 1845541351988421686ull},
+                      });
 }
 
 TEST_F(GoldenFrames, AFrameDoesNotDependOnTheOneBefore) {
