@@ -41,10 +41,10 @@ std::string sizeLine(const std::filesystem::path& path) {
 }
 
 TEST_F(Tga, PowerOfTwoSizesLoadWithTheSizeCheck) {
-    TgaSpec spec;
-    spec.width = 64;
-    spec.height = 32;
-    const TgaRun run(dir.write("plain.tga", tgaFile(spec)), 1);
+    TgaImage image;
+    image.width = 64;
+    image.height = 32;
+    const TgaRun run(dir.write("plain.tga", tgaFile(image)), 1);
     ASSERT_EQ(run.result, 1);
     EXPECT_EQ(run.width, 64);
     EXPECT_EQ(run.height, 32);
@@ -52,14 +52,14 @@ TEST_F(Tga, PowerOfTwoSizesLoadWithTheSizeCheck) {
     EXPECT_EQ(run.texels.size(), 64u * 32u);
     EXPECT_EQ(run.texels[2047], makeColorIndex(0x80, 0x80, 0x80));
     EXPECT_EQ(run.printed, "");
-    EXPECT_EQ(TgaRun(dir.write("glass#a#k.tga", tgaFile(spec)), 1).drawMode, 3);
+    EXPECT_EQ(TgaRun(dir.write("glass#a#k.tga", tgaFile(image)), 1).drawMode, 3);
 }
 
 TEST_F(Tga, OtherSizesFailWithTheSizeLineButKeepTheSize) {
-    TgaSpec spec;
-    spec.width = 48;
-    spec.height = 32;
-    const auto path = dir.write("wide.tga", tgaFile(spec));
+    TgaImage image;
+    image.width = 48;
+    image.height = 32;
+    const auto path = dir.write("wide.tga", tgaFile(image));
     const TgaRun checked(path, 1);
     EXPECT_EQ(checked.result, 0);
     EXPECT_EQ(checked.printed, sizeLine(path));
@@ -75,10 +75,10 @@ TEST_F(Tga, OtherSizesFailWithTheSizeLineButKeepTheSize) {
 
 TEST_F(Tga, OnlyUncompressedTwentyFourBitImagesAreRead) {
     for (auto [type, bits] : {std::pair{10, 24}, std::pair{2, 32}, std::pair{1, 8}, std::pair{3, 24}}) {
-        TgaSpec spec;
-        spec.imageType = uint8_t(type);
-        spec.bitsPerPixel = uint8_t(bits);
-        const auto path = dir.write("format.tga", tgaFile(spec));
+        TgaImage image;
+        image.imageType = uint8_t(type);
+        image.bitsPerPixel = uint8_t(bits);
+        const auto path = dir.write("format.tga", tgaFile(image));
         const TgaRun run(path, 1);
         EXPECT_EQ(run.result, 0) << type << " " << bits;
         EXPECT_EQ(run.printed, formatLine(path));
@@ -113,16 +113,16 @@ TEST(TgaSizes, OnlyTheFivePowersOfTwoFrom8To128) {
 }
 
 TEST_F(Tga, PixelsBecomeColoursInFileOrder) {
-    TgaSpec spec;
-    spec.pixels.assign(8 * 8 * 3, 0);
+    TgaImage image;
+    image.pixels.assign(8 * 8 * 3, 0);
     const uint8_t first[3] = {0, 0, 255}, second[3] = {255, 0, 0}, last[3] = {255, 255, 255};
-    std::copy(first, first + 3, spec.pixels.begin());
-    std::copy(second, second + 3, spec.pixels.begin() + 3);
-    std::copy(last, last + 3, spec.pixels.end() - 3);
+    std::copy(first, first + 3, image.pixels.begin());
+    std::copy(second, second + 3, image.pixels.begin() + 3);
+    std::copy(last, last + 3, image.pixels.end() - 3);
     // Rows stay in file order whichever origin the descriptor names.
     for (uint8_t descriptor : {uint8_t(0x00), uint8_t(0x20), uint8_t(0x30)}) {
-        spec.descriptor = descriptor;
-        const TgaRun run(dir.write("order.tga", tgaFile(spec)), 1);
+        image.descriptor = descriptor;
+        const TgaRun run(dir.write("order.tga", tgaFile(image)), 1);
         ASSERT_EQ(run.result, 1);
         EXPECT_EQ(run.texels[0], 0x3800) << "blue, green, red = 0, 0, 255 is pure red";
         EXPECT_EQ(run.texels[1], 0x00E0);
@@ -132,19 +132,19 @@ TEST_F(Tga, PixelsBecomeColoursInFileOrder) {
 }
 
 TEST_F(Tga, IdentificationFieldAndColourMapAreSkipped) {
-    TgaSpec spec;
-    spec.id = "a comment of some length";
-    spec.colourMapEntries = 5;
-    spec.pixels.assign(8 * 8 * 3, 0);
-    spec.pixels[2] = 255;
-    const TgaRun run(dir.write("extras.tga", tgaFile(spec)), 1);
+    TgaImage image;
+    image.id = "a comment of some length";
+    image.colourMapEntries = 5;
+    image.pixels.assign(8 * 8 * 3, 0);
+    image.pixels[2] = 255;
+    const TgaRun run(dir.write("extras.tga", tgaFile(image)), 1);
     ASSERT_EQ(run.result, 1);
     EXPECT_EQ(run.texels[0], 0x3800);
     EXPECT_EQ(run.texels[1], 0);
 }
 
 TEST_F(Tga, EmptyShortAndMissingFilesFailWithoutALine) {
-    TgaSpec empty;
+    TgaImage empty;
     empty.width = 0;
     const auto zero = dir.write("zero.tga", tgaFile(empty));
     const TgaRun unchecked(zero, 0);
@@ -153,7 +153,7 @@ TEST_F(Tga, EmptyShortAndMissingFilesFailWithoutALine) {
     EXPECT_EQ(unchecked.width, 0);
     EXPECT_TRUE(unchecked.outputsUntouched());
 
-    const Bytes good = tgaFile(TgaSpec{});
+    const Bytes good = tgaFile(TgaImage{});
     for (size_t length = 0; length < good.size(); ++length) {
         const auto path = dir.write("cut.tga", Bytes(good.begin(), good.begin() + long(length)));
         const TgaRun run(path, 0);

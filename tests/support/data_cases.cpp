@@ -104,25 +104,25 @@ std::vector<CraftedFile> craftedTextureFiles() {
 
 std::vector<CraftedFile> craftedTgaFiles() {
     auto tga = [](auto change) {
-        TgaSpec spec;
-        change(spec);
-        return tgaFile(spec);
+        TgaImage image;
+        change(image);
+        return tgaFile(image);
     };
-    Bytes cutPixels = tgaFile(TgaSpec{});
+    Bytes cutPixels = tgaFile(TgaImage{});
     cutPixels.resize(cutPixels.size() - 100);
-    Bytes cutMap = tga([](TgaSpec& s) { s.colourMapEntries = 65535; });
+    Bytes cutMap = tga([](TgaImage& s) { s.colourMapEntries = 65535; });
     cutMap.resize(18 + 300);
     return {
-        {"good-64x32.tga", tga([](TgaSpec& s) { s.width = 64, s.height = 32; }), true},
+        {"good-64x32.tga", tga([](TgaImage& s) { s.width = 64, s.height = 32; }), true},
         {"good-id-and-colour-map.tga",
-         tga([](TgaSpec& s) { s.id = "made by hand", s.colourMapEntries = 4; }), true},
+         tga([](TgaImage& s) { s.id = "made by hand", s.colourMapEntries = 4; }), true},
         {"bad-empty-file.tga", {}, false},
         {"bad-header-cut.tga", Bytes(10, 0), false},
-        {"bad-type-10.tga", tga([](TgaSpec& s) { s.imageType = 10; }), false},
-        {"bad-32-bit.tga", tga([](TgaSpec& s) { s.bitsPerPixel = 32; }), false},
-        {"bad-colour-mapped.tga", tga([](TgaSpec& s) { s.imageType = 1, s.bitsPerPixel = 8; }), false},
-        {"bad-48x32.tga", tga([](TgaSpec& s) { s.width = 48, s.height = 32; }), false},
-        {"bad-width-zero.tga", tga([](TgaSpec& s) { s.width = 0; }), false},
+        {"bad-type-10.tga", tga([](TgaImage& s) { s.imageType = 10; }), false},
+        {"bad-32-bit.tga", tga([](TgaImage& s) { s.bitsPerPixel = 32; }), false},
+        {"bad-colour-mapped.tga", tga([](TgaImage& s) { s.imageType = 1, s.bitsPerPixel = 8; }), false},
+        {"bad-48x32.tga", tga([](TgaImage& s) { s.width = 48, s.height = 32; }), false},
+        {"bad-width-zero.tga", tga([](TgaImage& s) { s.width = 0; }), false},
         {"bad-pixels-cut.tga", cutPixels, false},
         {"bad-colour-map-beyond-file.tga", cutMap, false},
     };

@@ -102,23 +102,23 @@ Bytes textureFile(const std::vector<TextureSpec>& textures) {
     return textureFile(textures, int32_t(textures.size()));
 }
 
-Bytes tgaFile(const TgaSpec& spec) {
-    Bytes out{uint8_t(spec.id.size()), uint8_t(spec.colourMapEntries ? 1 : 0), spec.imageType};
+Bytes tgaFile(const TgaImage& image) {
+    Bytes out{uint8_t(image.id.size()), uint8_t(image.colourMapEntries ? 1 : 0), image.imageType};
     putI16(out, 0);                      // first colour-map entry
-    putI16(out, spec.colourMapEntries);  // colour-map length
-    out.push_back(spec.colourMapEntries ? 24 : 0);
+    putI16(out, image.colourMapEntries);  // colour-map length
+    out.push_back(image.colourMapEntries ? 24 : 0);
     putI16(out, 0);  // x origin
     putI16(out, 0);  // y origin
-    putI16(out, spec.width);
-    putI16(out, spec.height);
-    out.push_back(spec.bitsPerPixel);
-    out.push_back(spec.descriptor);
-    out.insert(out.end(), spec.id.begin(), spec.id.end());
-    for (int i = 0; i < spec.colourMapEntries * 3; ++i) out.push_back(0xEE);
-    if (spec.pixels.empty()) {
-        out.insert(out.end(), size_t(spec.width) * spec.height * 3, 0x80);
+    putI16(out, image.width);
+    putI16(out, image.height);
+    out.push_back(image.bitsPerPixel);
+    out.push_back(image.descriptor);
+    out.insert(out.end(), image.id.begin(), image.id.end());
+    for (int i = 0; i < image.colourMapEntries * 3; ++i) out.push_back(0xEE);
+    if (image.pixels.empty()) {
+        out.insert(out.end(), size_t(image.width) * image.height * 3, 0x80);
     } else {
-        out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+        out.insert(out.end(), image.pixels.begin(), image.pixels.end());
     }
     return out;
 }

@@ -62,14 +62,14 @@ TextureSpec solidTexture(int32_t width, int32_t height, std::vector<uint16_t> fr
 Bytes textureFile(const std::vector<TextureSpec>& textures);
 Bytes textureFile(const std::vector<TextureSpec>& textures, int32_t count);
 
-struct TgaSpec {
+struct TgaImage {
     uint8_t imageType = 2, bitsPerPixel = 24, descriptor = 0;
     uint16_t width = 8, height = 8;
     std::string id;           // image identification field
     uint16_t colourMapEntries = 0;  // a colour map of 24-bit entries when non-zero
     Bytes pixels;             // blue, green, red per pixel; filled with grey when empty
 };
-Bytes tgaFile(const TgaSpec& spec);
+Bytes tgaFile(const TgaImage& image);
 
 // A crafted file and whether the loader accepts it (TGA: loaded with the size check on).
 struct CraftedFile {
