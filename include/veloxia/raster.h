@@ -6,7 +6,13 @@
 // the right end column of every span are never drawn. Values are 16.16 fixed point: x, shade,
 // depth, u, v * width; the perspective quantities w, u/w and v/w are scaled as the fillers
 // define them. Whatever a caller passes, nothing is read or written outside a table, the
-// texture or the FrameBuffer.
+// texture or the FrameBuffer, provided the texture's masks match its texels:
+//  - corners out of row order are sorted by row; a null vertex or texture (or null texels for
+//    the textured fillers) draws nothing;
+//  - a span wider than 8191 columns is cut in halves until each fits the reciprocal table;
+//  - fillPerspective textures a vertex depth below 33 as 33 and above 8191 as 8191 (the depth
+//    test keeps the real depth), and masks its per-pixel table index;
+//  - the span routines draw rows 0..239 only.
 #pragma once
 
 #include <cstdint>
