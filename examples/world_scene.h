@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A generated world for the walk-through example and the world benchmark: a tiled hall with a
-// ceiling, brick outer walls, an inner wall with a doorway, and rows of pillars; textures drawn in
-// code. About 4000 faces in four world objects. World units: y up, the floor at y = 0.
+// ceiling, brick outer walls, inner walls with doorways, and rows of pillars; textures drawn in
+// code. About 5000 faces in four world objects. World units: y up, the floor at y = 0.
 #pragma once
 
 #include <veloxia/veloxia.h>
@@ -152,6 +152,10 @@ struct Hall {
         // An inner wall along x = 0 from z = 200 to the outer wall, with a doorway at z = 550..850.
         walls.box(-20, 200, 20, 550, kWallHeight, 4, 4, 20, &textures.wall);
         walls.box(-20, 850, 20, kHalf, kWallHeight, 8, 4, 20, &textures.wall);
+        // A wall across the hall at z = -900 closing off a back room, with a doorway on each side.
+        walls.box(-kHalf, -920, -1080, -880, kWallHeight, 6, 4, 20, &textures.wall);
+        walls.box(-680, -920, 680, -880, kWallHeight, 14, 4, 20, &textures.wall);
+        walls.box(1080, -920, kHalf, -880, kWallHeight, 6, 4, 20, &textures.wall);
         // Pillars inside and outside the walk.
         for (int x : {-1400, -800, -400, 400, 800, 1400}) {
             pillars.box(x - 40, -340, x + 40, -260, kWallHeight, 1, 4, 22, &textures.pillar);
@@ -171,7 +175,7 @@ struct Hall {
 };
 
 // The camera on frame f of a loop of `frames`: an ellipse round the inner pillars that passes
-// through the doorway of the inner wall.
+// through the doorway of the wall along x = 0 and through both doorways of the back room.
 // The view matrix turns the heading to look along -z and moves the eye to the origin.
 inline void cameraAt(int f, int frames, Mat34* view) {
     auto pointAt = [frames](int g, int& x, int& z) {

@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: MIT
+// The benchmark: state machine, start-up, the three screens, the frame-rate measurement and the
+// two browser endings.
+//
+// All state is process-wide, as the engine's is. The core makes no platform call: the machine
+// is reached through the Host installed with setHost (or passed to runBenchmark). One run per
+// program start: title, run, results, then exit, upload or web page; button A or a quit
+// request end it at any time. resetBenchmark puts every global back to its start value.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include <veloxia/veloxia.h>
+
+#include "host/host.h"
+
+namespace veloxia {
+
+// ---- State machine and main loop ----------------------------------------------------------
+
+// Six flags, each 0 or 1; more than one may be set. The loop tests them one after another.
+struct BenchmarkState {
+    uint32_t title;    // the title screen is drawn on every pass
+    uint32_t running;  // the run is in progress
+    uint32_t results;  // the results screen is drawn on every pass
+    uint32_t upload;   // the next pass launches the results upload
+    uint32_t website;  // the next pass opens the maker's web page
+    uint32_t exit;     // the loop ends at its next test
+};
+
+extern BenchmarkState benchmarkState;
+extern uint32_t endTick;        // tick count (ms) after which the run ends
+extern uint8_t keyState[256];   // 1 while the key with that low byte is down
+extern uint32_t anyKeyPressed;  // set by every key-down
+
+// Touch bands of the results screen (portrait rows): above sends, the next opens the web
+// page, the last ends the program; the rows between do nothing.
+inline constexpr uint32_t kWebsiteBandTop = 260;
+inline constexpr uint32_t kQuietBandTop = 292;
+inline constexpr uint32_t kExitBandTop = 301;
+
+void setHost(Host* host);  // the host every routine below talks to
+Host* activeHost();
+uint32_t tickCount();      // the run's clock: the host's ticks, or the virtual clock
+
+// What the window procedure does with one event (a quit request is the loop's business).
+void windowProc(const HostEvent& event);
+// One frame: counter, screen handlers in flag order, queue flush, present.
+void idlePass();
+
+struct RunSettings {
+    uint32_t seconds = 100;          // length of the run
+    PresentFn presentOverride = nullptr;  // replaces the detected present routine
+    uint32_t stepMs = 0;             // non-zero: virtual clock advancing this much per pass
+    uint64_t maxPasses = 0;          // non-zero: the program ends after this many passes
+};
+
+struct RunResult {
+    int status;          // 0 for every normal ending and a second instance, 1 on failure
+    std::string error;   // why, for people, when status is 1
+    uint64_t passes;     // idle passes made
+    bool secondInstance;
+};
+
+// The whole program: single instance, window, start-up, display detection, loop, shutdown.
+RunResult runBenchmark(Host& host, const RunSettings& settings);
+
+// Every global of the benchmark back to its value at program start (also the engine's
+// frame counter); the host is kept.
+void resetBenchmark();
+
+// ---- Start-up and data files ----------------------------------------------------------------
+
+extern const char versionText[5];     // "1.0b"
+extern char versionLine[20];          // "VERSION " at start, "VERSION 1.0b" after start-up
+extern char16_t versionWide[8];       // versionText in UTF-16
+extern char16_t oemInfo[128];         // the device's OEM string, at most 127 characters
+extern std::filesystem::path modulePath;  // the executable's directory, then each data file's path
+extern std::filesystem::path dataDir;     // the directory the data files are read from
+extern SceneObject* benchObject;      // the object named "Sat"
+
+inline constexpr const char* kSceneFileName = "veloxia3dbench1";
+inline constexpr const char* kTextureFileName = "veloxia3dbench2";
+inline constexpr const char* kBenchObjectName = "Sat";
+
+// 1 on success; 0 with the reason in startupError().
+int32_t startup();
+const std::string& startupError();
+
+// Widening copy: each byte becomes one UTF-16 unit, up to and including the terminator.
+// A source longer than the destination is cut so that the terminator always fits.
+template <std::size_t N>
+void widenText(char16_t (&destination)[N], const char* source) {
+    std::size_t i = 0;
+    for (; i + 1 < N && source[i] != 0; ++i) destination[i] = static_cast<unsigned char>(source[i]);
+    destination[i] = 0;
+}
+
+// ---- Screens and measurement ----------------------------------------------------------------
+
+struct Star {
+    int32_t x;           // FrameBuffer column 0..319
+    int32_t y;           // FrameBuffer row 0..239
+    int32_t direction;   // +1 brightening, -1 dimming
+    float brightness;    // shade level, 0..31 at start, then between about 7.8 and 31
+};
+
+inline constexpr int kStarCount = 100;
+extern Star stars[kStarCount];
+extern uint32_t starColor;   // ColorIndex of white, shade level 0
+
+extern uint32_t framesAtEnd;     // frame counter on the pass that found the run over
+extern uint32_t lastSampleTick;  // tick of the previous frame-rate sample
+extern int32_t fpsMax;           // highest sampled rate
+extern int32_t fpsMin;           // lowest non-zero sampled rate, 9999999 before any
+extern char fpsText[16];         // text of the latest sample, then each number of the results
+extern int32_t angle;            // rotation accumulator, 2048 units a turn
+extern int32_t angleStep;        // multiplier of the per-frame angle increase
+extern char16_t minWide[16];     // the lowest rate as UTF-16, for the upload
+extern char16_t maxWide[16];     // the highest rate as UTF-16, for the upload
+extern uint32_t runSeconds;      // length of the run in seconds (100 unless shortened)
+
+void initStarfield();
+void titleScreen();
+void runningScreen();
+void resultsScreen();
+// Decimal text of 0..9999999 without leading zeros, zero-terminated (at most 8 bytes).
+void formatDecimal(int32_t value, char* buffer);
+void drawFpsOverlay(int32_t row);
+void drawNumberOverlay(int32_t a, int32_t b, int32_t c);
+// The average rate times 100: framesAtEnd itself for a run of 100 seconds.
+uint32_t averageTimes100();
+
+// ---- Results upload and the maker's page ----------------------------------------------------
+
+void launchUpload();
+void openWebsite();
+// The results URL for the measured values, the device string and the memory figures.
+std::string resultsUrl(const MemoryStatus& memory);
+std::string percentEncode(const std::u16string& text);  // UTF-8, unreserved characters kept
+std::string toUtf8(const std::u16string& text);         // unpaired surrogates become U+FFFD
+std::string makerUrl();          // the maker's web page
+std::string makerAddressLine();  // "~" and the page's host in capitals
+extern std::string launchedUrl;  // the URL last handed to the browser, empty before
+
+}  // namespace veloxia

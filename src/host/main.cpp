@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+// veloxia3dbench: the benchmark in a window, or headless when there is no display.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "app/app.h"
+#include "host/headless_host.h"
+#include "host/options.h"
+#include "host/png_writer.h"
+#include "host/report.h"
+#include "host/sdl_host.h"
+
+using namespace veloxia;
+
+namespace {
+
+PresentFn presentRoutine(const std::optional<std::string>& name) {
+    if (!name) return nullptr;
+    if (*name == "direct") return &presentDirect;
+    if (*name == "fixed") return &presentFixedAddress;
+    return &presentGeneric;
+}
+
+Ending ending(const Options& o) {
+    if (o.upload) return Ending::upload;
+    if (o.website) return Ending::website;
+    return Ending::exit;
+}
+
+bool haveDisplay() {
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && *x11 != 0) || (wayland != nullptr && *wayland != 0);
+}
+
+bool saveScreenshot(const SystemHost& host, const std::string& file) {
+    std::vector<uint16_t> pixels(kScreenWidth * kScreenHeight);
+    host.screenshot(pixels.data());
+    std::string error;
+    if (writeRgb565Png(file, pixels.data(), kScreenWidth, kScreenHeight, &error)) return true;
+    std::fprintf(stderr, "veloxia3dbench: cannot save the screenshot %s: %s\n", file.c_str(), error.c_str());
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (const int status = parseOptions(argc, argv, o); status >= 0) return status;
+    // Without a display SDL would pick an invisible driver and wait on an unseen title screen,
+    // so headless is decided before any video is opened.
+    const bool headless = o.headless || !haveDisplay();
+    if (!headless && (o.upload || o.website)) {
+        std::fprintf(stderr, "veloxia3dbench: --upload and --website choose how a headless run ends; "
+                             "in a window, tap the results screen\n");
+        return 2;
+    }
+
+    const SystemHostConfig system{o.oem, !o.json};
+    std::unique_ptr<SystemHost> host;
+    if (headless) {
+        host = std::make_unique<HeadlessHost>(HeadlessConfig{system, ending(o), isatty(STDOUT_FILENO) != 0 && !o.json});
+    } else {
+        host = std::make_unique<SdlHost>(SdlConfig{system, o.scale, o.fullscreen, defaultInstanceName()});
+    }
+
+    const RunSettings settings{o.seconds, presentRoutine(o.display), o.stepMs, o.frames};
+    const RunResult run = runBenchmark(*host, settings);
+    if (run.secondInstance) {
+        std::fprintf(stderr, "veloxia3dbench: already running; its window was brought to the front\n");
+        return 0;
+    }
+    if (run.status != 0) {
+        std::fprintf(stderr, "veloxia3dbench: %s\n", run.error.c_str());
+        return 1;
+    }
+    if (!o.screenshot.empty() && !saveScreenshot(*host, o.screenshot)) return 1;
+
+    const RunReport report = collectReport(run.passes, host->memoryStatus());
+    if (o.json) {
+        std::fputs(resultJson(report).c_str(), stdout);
+    } else if (report.completed) {
+        std::fputs(resultLines(report).c_str(), stdout);
+    } else {
+        std::printf("The run was ended before its results (%llu frames shown).\n",
+                    static_cast<unsigned long long>(run.passes));
+    }
+    return 0;
+}

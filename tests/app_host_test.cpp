@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: MIT
+// The Linux side of the hosts: device name, memory, single instance, input mapping, the
+// command line and the printed results.
+#include <gtest/gtest.h>
+
+#include <sys/utsname.h>
+
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "app/app.h"
+#include "host/headless_host.h"
+#include "host/options.h"
+#include "host/report.h"
+#include "host/sdl_host.h"
+#include "host/single_instance.h"
+#include "host/system_info.h"
+#include "support/app_data_files.h"
+
+namespace {
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(DeviceName, PrefersDmiThenDeviceTreeThenCpuinfoThenTheKernel) {
+    const auto root = vxtest::freshDirectory("device_name");
+    const std::string cpuinfo = "processor\t: 0\nmodel name\t: ARMv7 Processor rev 4 (v7l)\n"
+                                "Hardware\t: BCM2835\nModel\t\t: Raspberry Pi 3 Model B Rev 1.2\n";
+    struct utsname u {};
+    uname(&u);
+    EXPECT_EQ(veloxia::deviceName(root), std::string(u.sysname) + " " + u.machine);
+
+    writeText(root / "proc/cpuinfo", "processor\t: 0\nmodel name\t: Intel(R) Core(TM) i5\n");
+    EXPECT_EQ(veloxia::deviceName(root), "Intel(R) Core(TM) i5");
+    writeText(root / "proc/cpuinfo", cpuinfo);
+    EXPECT_EQ(veloxia::deviceName(root), "Raspberry Pi 3 Model B Rev 1.2");
+
+    writeText(root / "proc/device-tree/model", std::string("Pine64 PinePhone (1.2)\0", 23));
+    EXPECT_EQ(veloxia::deviceName(root), "Pine64 PinePhone (1.2)");
+
+    writeText(root / "sys/class/dmi/id/sys_vendor", "LENOVO\n");
+    writeText(root / "sys/class/dmi/id/product_name", "20XW004GGE\n");
+    EXPECT_EQ(veloxia::deviceName(root), "LENOVO 20XW004GGE");
+    std::filesystem::remove_all(root);
+}
+
+TEST(MemoryStatus, ReadsMeminfoInSixtyFourBits) {
+    const auto root = vxtest::freshDirectory("meminfo");
+    writeText(root / "proc/meminfo",
+              "MemTotal:       16000000 kB\nMemFree:          100000 kB\nMemAvailable:    4000000 kB\n");
+    const veloxia::MemoryStatus m = veloxia::readMemoryStatus(root);
+    EXPECT_EQ(m.totalBytes, 16384000000ull);
+    EXPECT_EQ(m.availableBytes, 4096000000ull);
+    EXPECT_EQ(m.loadPercent, 75u);
+    // Without the file the machine's own figures are used.
+    const veloxia::MemoryStatus own = veloxia::readMemoryStatus(root / "nowhere");
+    EXPECT_GT(own.totalBytes, 0u);
+    EXPECT_LE(own.loadPercent, 100u);
+    std::filesystem::remove_all(root);
+}
+
+TEST(WidenUtf8, KeepsTextAndReplacesBrokenBytes) {
+    EXPECT_EQ(veloxia::widenUtf8("Acme \xC3\xBC \xF0\x9F\x98\x80"), u"Acme \u00FC \U0001F600");
+    EXPECT_EQ(veloxia::widenUtf8("a\xFF" "b\xC3"), u"a\uFFFDb\uFFFD");
+}
+
+TEST(SingleInstance, SecondStartRaisesTheFirstAndTheNameIsFreedAtTheEnd) {
+    const std::string name = "vx-test-" + std::to_string(::getpid());
+    {
+        veloxia::SingleInstance first(name);
+        ASSERT_TRUE(first.claim());
+        EXPECT_FALSE(first.raiseRequested());
+        veloxia::SingleInstance second(name);
+        EXPECT_FALSE(second.claim());
+        EXPECT_TRUE(first.raiseRequested());
+        EXPECT_FALSE(first.raiseRequested());
+    }
+    veloxia::SingleInstance later(name);
+    EXPECT_TRUE(later.claim());
+}
+
+TEST(SdlInput, TapsButtonsAndQuit) {
+    SDL_Event e{};
+    veloxia::HostEvent out{};
+    e.type = SDL_MOUSEBUTTONDOWN;
+    e.button.x = 120;
+    e.button.y = 259;
+    ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
+    EXPECT_EQ(out.kind, veloxia::HostEvent::Kind::touch);
+    EXPECT_EQ(out.value, 259);
+    e.button.y = -4;  // the letterbox above the screen
+    EXPECT_FALSE(veloxia::translateSdlEvent(e, out));
+    e.button.y = 320;
+    EXPECT_FALSE(veloxia::translateSdlEvent(e, out));
+    e.button.y = 100;
+    e.button.which = SDL_TOUCH_MOUSEID;  // SDL's copy of a finger tap, counted by the finger
+    EXPECT_FALSE(veloxia::translateSdlEvent(e, out));
+
+    e = SDL_Event{};
+    e.type = SDL_FINGERDOWN;
+    e.tfinger.x = 0.5f;
+    e.tfinger.y = 0.5f;
+    ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
+    EXPECT_EQ(out.value, 160);
+    e.tfinger.y = 1.0f;
+    ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
+    EXPECT_EQ(out.value, 319);
+
+    for (const SDL_Keycode key : {SDLK_a, SDLK_ESCAPE}) {
+        e = SDL_Event{};
+        e.type = SDL_KEYDOWN;
+        e.key.keysym.sym = key;
+        ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
+        EXPECT_EQ(out.kind, veloxia::HostEvent::Kind::keyDown);
+        EXPECT_EQ(out.value, veloxia::kKeyButtonA);
+    }
+    e.type = SDL_KEYUP;
+    e.key.keysym.sym = SDLK_b;
+    ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
+    EXPECT_EQ(out.kind, veloxia::HostEvent::Kind::keyUp);
+    EXPECT_EQ(out.value, 'b');
+
+    e = SDL_Event{};
+    e.type = SDL_QUIT;
+    ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
+    EXPECT_EQ(out.kind, veloxia::HostEvent::Kind::quit);
+}
+
+int parse(std::vector<const char*> args, veloxia::Options& o) {
+    args.insert(args.begin(), "veloxia3dbench");
+    return veloxia::parseOptions(static_cast<int>(args.size()), args.data(), o);
+}
+
+TEST(Options, DefaultsAndValues) {
+    veloxia::Options o;
+    EXPECT_EQ(parse({}, o), -1);
+    EXPECT_EQ(o.seconds, 100u);
+    EXPECT_EQ(o.scale, 2);
+    EXPECT_FALSE(o.oem.has_value());
+    EXPECT_EQ(parse({"--seconds", "3", "--display", "fixed", "--frames", "500", "--step-ms", "16",
+                     "--oem", "Compaq iPAQ H3800", "--json", "--upload"},
+                    o),
+              -1);
+    EXPECT_EQ(o.seconds, 3u);
+    EXPECT_EQ(*o.display, "fixed");
+    EXPECT_EQ(o.frames, 500u);
+    EXPECT_EQ(o.stepMs, 16u);
+    EXPECT_EQ(*o.oem, "Compaq iPAQ H3800");
+    EXPECT_TRUE(o.json);
+    EXPECT_TRUE(o.upload);
+}
+
+TEST(Options, BadUsageIsStatusTwo) {
+    const std::vector<std::vector<const char*>> bad = {
+        {"--seconds", "0"}, {"--seconds", "x"}, {"--display", "sideways"}, {"--upload", "--website"},
+        {"--scale", "0"},   {"--frames", "0"},  {"--no-such-option"},      {"stray"}};
+    for (const auto& args : bad) {
+        veloxia::Options o;
+        EXPECT_EQ(parse(args, o), 2) << args[0];
+    }
+}
+
+TEST(Options, HelpAndVersionEndWithStatusZero) {
+    veloxia::Options o;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(parse({"--version"}, o), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("1.0b"), std::string::npos);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(parse({"--help"}, o), 0);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("--step-ms"), std::string::npos);
+}
+
+TEST(HeadlessHost, TapsTheTitleAtOnceAndTheChosenEndingOnceResultsAreShown) {
+    const struct {
+        veloxia::Ending ending;
+        int32_t row;
+    } endings[] = {{veloxia::Ending::exit, 319}, {veloxia::Ending::upload, 0}, {veloxia::Ending::website, 260}};
+    for (const auto& e : endings) {
+        veloxia::resetBenchmark();
+        veloxia::HeadlessHost host({{std::string("Palmax"), false}, e.ending, false});
+        EXPECT_EQ(host.oemInfo(), u"Palmax");
+        veloxia::HostEvent event{};
+        ASSERT_TRUE(host.pollEvent(event));
+        EXPECT_EQ(event.kind, veloxia::HostEvent::Kind::touch);
+        veloxia::windowProc(event);
+        EXPECT_EQ(veloxia::benchmarkState.running, 1u);
+        EXPECT_FALSE(host.pollEvent(event));
+        host.framePresented();
+        EXPECT_FALSE(host.pollEvent(event)) << "no ending while the run goes on";
+        veloxia::benchmarkState = veloxia::BenchmarkState{0, 0, 1, 0, 0, 0};
+        host.framePresented();
+        ASSERT_TRUE(host.pollEvent(event));
+        EXPECT_EQ(event.value, e.row);
+        EXPECT_FALSE(host.pollEvent(event)) << "one ending tap only";
+    }
+}
+
+veloxia::RunReport sampleReport() {
+    veloxia::RunReport r{};
+    r.completed = true;
+    r.frames = 2345;
+    r.averageTimes100 = 2345;
+    r.fpsMin = 19;
+    r.fpsMax = 27;
+    r.seconds = 100;
+    r.device = "Palmax";
+    r.version = "1.0b";
+    r.display = "direct";
+    r.memory = {42, 6000000000ull, 2500000000ull};
+    return r;
+}
+
+TEST(Report, SummaryLinesForScripts) {
+    veloxia::RunReport r = sampleReport();
+    EXPECT_EQ(veloxia::resultLines(r), "Average FPS: 23.45\nMin FPS: 19\nMax FPS: 27\n");
+    r.averageTimes100 = 905;  // two decimals always
+    EXPECT_EQ(veloxia::resultLines(r).substr(0, 18), "Average FPS: 9.05\n");
+}
+
+TEST(Report, JsonCarriesEveryFigure) {
+    const auto j = nlohmann::json::parse(veloxia::resultJson(sampleReport()));
+    EXPECT_EQ(j["average"].get<double>(), 23.45);
+    EXPECT_EQ(j["frames"], 2345);
+    EXPECT_EQ(j["min"], 19);
+    EXPECT_EQ(j["max"], 27);
+    EXPECT_EQ(j["device"], "Palmax");
+    EXPECT_EQ(j["display"], "direct");
+    EXPECT_EQ(j["memory"]["total_bytes"].get<uint64_t>(), 6000000000ull);
+    EXPECT_TRUE(j["build"].contains("type"));
+    EXPECT_FALSE(j.contains("url"));
+}
+
+}  // namespace

@@ -1,0 +1,261 @@
+// SPDX-License-Identifier: MIT
+// Start-up, the run and its measurement, driven by a fake host with a hand-moved clock.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/app.h"
+#include "support/app_data_files.h"
+#include "support/app_fake_host.h"
+
+namespace {
+
+using veloxia::benchmarkState;
+using veloxia::HostEvent;
+
+class Run : public ::testing::Test {
+protected:
+    void SetUp() override {
+        veloxia::resetBenchmark();
+        veloxia::setHost(&host);
+        host.directory = vxtest::freshDirectory(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+    void TearDown() override {
+        veloxia::setHost(nullptr);
+        std::filesystem::remove_all(host.directory);
+    }
+
+    void writeFiles(const std::string& objectName = "Sat", int textures = 1) {
+        vxtest::writeSceneFile(host.directory / "veloxia3dbench1",
+                               {vxtest::smallTriangle("Moon", 5, 5, 5), vxtest::smallTriangle(objectName, 10, -20, 5)});
+        vxtest::writeTextureFile(host.directory / "veloxia3dbench2", textures);
+    }
+
+    // Start-up and display detection as the program does them, then the title tap.
+    void startRun() {
+        writeFiles();
+        ASSERT_EQ(veloxia::startup(), 1) << veloxia::startupError();
+        veloxia::detectDisplay(&veloxia::renderContext);
+        veloxia::windowProc(HostEvent{HostEvent::Kind::touch, 100});
+    }
+
+    // Lit pixels of the presented portrait screen inside a rectangle.
+    static int litPixels(int x0, int y0, int x1, int y1) {
+        std::vector<uint16_t> screen(veloxia::kScreenWidth * veloxia::kScreenHeight);
+        veloxia::readDisplayPortrait(screen.data());
+        int lit = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) lit += screen[y * veloxia::kScreenWidth + x] != 0;
+        return lit;
+    }
+
+    vxtest::FakeHost host;
+};
+
+TEST_F(Run, StartupPreparesTextsAndCentresTheObject) {
+    writeFiles();
+    ASSERT_EQ(veloxia::startup(), 1) << veloxia::startupError();
+    EXPECT_STREQ(veloxia::versionLine, "VERSION 1.0b");
+    EXPECT_EQ(std::u16string(veloxia::versionWide), u"1.0b");
+    EXPECT_EQ(std::u16string(veloxia::oemInfo), u"Palmax");
+    ASSERT_NE(veloxia::benchObject, nullptr);
+    EXPECT_STREQ(veloxia::benchObject->name, "Sat");
+    EXPECT_EQ(veloxia::benchObject->matrix[9], 0);
+    EXPECT_EQ(veloxia::benchObject->matrix[10], 0);
+    EXPECT_EQ(veloxia::benchObject->matrix[11], 0);
+    // The file's vertex (10 - 20, -20 - 20, 5) less the translation (10, -20, 5).
+    EXPECT_EQ(veloxia::benchObject->vertices[0].x, -20);
+    EXPECT_EQ(veloxia::benchObject->vertices[0].y, -20);
+    EXPECT_EQ(veloxia::benchObject->vertices[0].z, 0);
+    EXPECT_EQ(veloxia::startupError(), "");
+}
+
+TEST_F(Run, StartupFailsWithoutTheSceneFile) {
+    EXPECT_EQ(veloxia::startup(), 0);
+    EXPECT_NE(veloxia::startupError().find("veloxia3dbench1"), std::string::npos) << veloxia::startupError();
+}
+
+TEST_F(Run, StartupFailsWithoutTheTextureFileAfterLoadingTheScene) {
+    writeFiles();
+    std::filesystem::remove(host.directory / "veloxia3dbench2");
+    EXPECT_EQ(veloxia::startup(), 0);
+    EXPECT_NE(veloxia::startupError().find("veloxia3dbench2"), std::string::npos) << veloxia::startupError();
+    EXPECT_NE(veloxia::findSceneObject("Sat"), nullptr);  // the scene had been loaded
+}
+
+TEST_F(Run, StartupNeedsAnObjectNamedExactlySat) {
+    for (const char* name : {"Moon", "sat", "SAT", "Sat "}) {
+        veloxia::resetBenchmark();
+        writeFiles(name);
+        EXPECT_EQ(veloxia::startup(), 0) << name;
+        EXPECT_NE(veloxia::startupError().find("\"Sat\""), std::string::npos) << veloxia::startupError();
+        EXPECT_EQ(veloxia::benchObject, nullptr);
+    }
+}
+
+TEST_F(Run, StartupRefusesFacesWithoutTheirTexture) {
+    writeFiles("Sat", 0);
+    EXPECT_EQ(veloxia::startup(), 0);
+    EXPECT_FALSE(veloxia::startupError().empty());
+}
+
+TEST_F(Run, FailedStartupStillDetectsTheDisplayAndShutsDownInOrder) {
+    veloxia::renderContext.present = nullptr;
+    const veloxia::RunResult r = veloxia::runBenchmark(host, {});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.error.find("veloxia3dbench1"), std::string::npos);
+    EXPECT_EQ(r.passes, 0u);
+    EXPECT_EQ(veloxia::renderContext.present, &veloxia::presentDirect);  // "Palmax"
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"claimInstance", "openWindow", "closeInput", "closeDisplay",
+                                                    "destroyWindow"}));
+}
+
+TEST_F(Run, SecondInstanceOpensNothing) {
+    host.otherInstance = true;
+    const veloxia::RunResult r = veloxia::runBenchmark(host, {});
+    EXPECT_TRUE(r.secondInstance);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(host.calls, std::vector<std::string>{"claimInstance"});
+}
+
+TEST_F(Run, WindowFailureIsReported) {
+    host.windowFails = true;
+    const veloxia::RunResult r = veloxia::runBenchmark(host, {});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_FALSE(r.error.empty());
+}
+
+TEST_F(Run, QuitEndsAtOnceWithoutAnotherFrame) {
+    writeFiles();
+    host.events.push_back(HostEvent{HostEvent::Kind::quit, 0});
+    host.tap(100);  // never reached
+    const veloxia::RunResult r = veloxia::runBenchmark(host, {});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.passes, 0u);
+    EXPECT_EQ(host.events.size(), 1u);
+    EXPECT_EQ(host.calls.back(), "destroyWindow");
+}
+
+TEST_F(Run, RunEndsOneMillisecondAfterEndTickWithResultsInTheSameFrame) {
+    startRun();
+    host.now = veloxia::endTick;
+    veloxia::idlePass();
+    EXPECT_EQ(benchmarkState.running, 1u);
+    EXPECT_EQ(veloxia::framesAtEnd, 0u);
+    EXPECT_LT(litPixels(10, 41, 100, 54), 5) << "no results text while running";
+
+    host.now = veloxia::endTick + 1;
+    veloxia::idlePass();
+    EXPECT_EQ(veloxia::framesAtEnd, 2u);
+    EXPECT_EQ(benchmarkState.running, 0u);
+    EXPECT_EQ(benchmarkState.results, 1u);
+    EXPECT_GT(litPixels(10, 41, 100, 54), 100) << "\"AVERAGE FPS:\" drawn in the run's last frame";
+}
+
+TEST_F(Run, SamplesEveryEightFramesAndIgnoresTheZeroSample) {
+    startRun();
+    const auto passes = [&](int n, uint32_t stepMs) {
+        for (int i = 0; i < n; ++i) {
+            host.now += stepMs;
+            veloxia::idlePass();
+        }
+    };
+    passes(7, 10);
+    EXPECT_STREQ(veloxia::fpsText, "");
+    passes(1, 10);  // frame 8: the first sample divides by the whole uptime
+    EXPECT_STREQ(veloxia::fpsText, "0");
+    EXPECT_EQ(veloxia::fpsMax, 0);
+    EXPECT_EQ(veloxia::fpsMin, 9999999);
+    passes(8, 10);  // frame 16: 8 frames in 80 ms
+    EXPECT_STREQ(veloxia::fpsText, "100");
+    EXPECT_EQ(veloxia::fpsMax, 100);
+    EXPECT_EQ(veloxia::fpsMin, 100);
+    passes(8, 20);  // frame 24: 8 frames in 160 ms
+    EXPECT_STREQ(veloxia::fpsText, "50");
+    EXPECT_EQ(veloxia::fpsMax, 100);
+    EXPECT_EQ(veloxia::fpsMin, 50);
+    passes(8, 0);  // frame 32: no time has passed; the sample is skipped
+    EXPECT_STREQ(veloxia::fpsText, "50");
+    EXPECT_EQ(veloxia::fpsMin, 50);
+    passes(8, 3);  // frame 40: 8000 / 24 truncates to 333
+    EXPECT_STREQ(veloxia::fpsText, "333");
+    EXPECT_EQ(veloxia::fpsMax, 333);
+}
+
+TEST_F(Run, StarsTurnAtTheirBrightnessEdges) {
+    startRun();
+    for (int i = 0; i < veloxia::kStarCount; ++i) veloxia::stars[i] = veloxia::Star{300, i, 1, 12.0f};
+    veloxia::stars[0] = veloxia::Star{0, 239, 1, 31.9f};
+    veloxia::stars[1] = veloxia::Star{1, 239, -1, 8.1f};
+    veloxia::stars[2] = veloxia::Star{2, 239, 1, 31.7f};
+    veloxia::renderContext.frameCounter = 1;
+    veloxia::runningScreen();
+    const uint32_t white = veloxia::starColor;
+    EXPECT_EQ(veloxia::stars[0].brightness, 31.0f);
+    EXPECT_EQ(veloxia::stars[0].direction, -1);
+    EXPECT_EQ(veloxia::FrameBuffer[239 * 320 + 0], (white + 31) | 0x20000000u);
+    EXPECT_NEAR(veloxia::stars[1].brightness, 7.9f, 1e-5f);
+    EXPECT_EQ(veloxia::stars[1].direction, 1);
+    EXPECT_EQ(veloxia::FrameBuffer[239 * 320 + 1], (white + 7) | 0x20000000u);
+    // 31.7 + 0.2 stays below 32 and is drawn at level 31, still brightening.
+    EXPECT_EQ(veloxia::stars[2].direction, 1);
+    EXPECT_EQ(veloxia::FrameBuffer[239 * 320 + 2], (white + 31) | 0x20000000u);
+}
+
+TEST_F(Run, StarfieldIsTheSameOnEveryMachine) {
+    veloxia::crtSeed(1);
+    veloxia::initStarfield();
+    // The first four draws of the runtime's generator from its start: 41, 18467, 6334, 26500.
+    EXPECT_EQ(veloxia::stars[0].x, 41);
+    EXPECT_EQ(veloxia::stars[0].y, 18467 % 240);
+    EXPECT_EQ(veloxia::stars[0].direction, 6334 % 100 < 50 ? 1 : -1);
+    EXPECT_EQ(veloxia::stars[0].brightness, static_cast<float>(26500 % 32));
+    EXPECT_EQ(veloxia::starColor, static_cast<uint32_t>(veloxia::makeColorIndex(255, 255, 255)));
+}
+
+TEST_F(Run, WholeProgramFromTitleToUpload) {
+    writeFiles();
+    host.stepPerFrame = 10;
+    int frame = 0;
+    host.afterPresent = [&] {
+        ++frame;
+        if (frame == 3) host.tap(200);
+        if (benchmarkState.results != 0 && host.events.empty() && host.urls.empty()) host.tap(259);
+    };
+    veloxia::RunSettings settings;
+    settings.seconds = 1;
+    const veloxia::RunResult r = veloxia::runBenchmark(host, settings);
+    EXPECT_EQ(r.status, 0);
+    // 1000 ms at 10 ms a frame; frame 1 runs at the tap's tick, so frame 102 is the first
+    // past endTick.
+    EXPECT_EQ(veloxia::framesAtEnd, 102u);
+    EXPECT_EQ(veloxia::averageTimes100(), 10200u);
+    ASSERT_EQ(host.urls.size(), 1u);
+    EXPECT_NE(host.urls[0].find("?fps=10200&min=100&max=100&dev=Palmax&ver=1.0b&memp=42&"), std::string::npos)
+        << host.urls[0];
+    // The title never reaches 16; the run and the results keep the window in front every 16th.
+    ASSERT_FALSE(host.keptInFrontAt.empty());
+    for (std::size_t i = 0; i < host.keptInFrontAt.size(); ++i) EXPECT_EQ(host.keptInFrontAt[i], 16u * (i + 1));
+    EXPECT_EQ(host.calls.back(), "destroyWindow");
+}
+
+TEST_F(Run, VirtualClockRepeatsFramesExactly) {
+    writeFiles();
+    veloxia::RunSettings settings;
+    settings.stepMs = 7;
+    settings.maxPasses = 40;
+    std::vector<uint16_t> first(veloxia::kScreenWidth * veloxia::kScreenHeight);
+    std::vector<uint16_t> second(first.size());
+    for (std::vector<uint16_t>* screen : {&first, &second}) {
+        veloxia::resetBenchmark();
+        host.now = 5000000 + static_cast<uint32_t>(screen == &second) * 123457;  // the real clock differs
+        host.tap(0);
+        const veloxia::RunResult r = veloxia::runBenchmark(host, settings);
+        EXPECT_EQ(r.passes, 40u);
+        veloxia::readDisplayPortrait(screen->data());
+        EXPECT_STREQ(veloxia::fpsText, "142");  // 8000 / 56, from the third sample on
+    }
+    EXPECT_EQ(first, second);
+}
+
+}  // namespace

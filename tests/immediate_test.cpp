@@ -1,0 +1,300 @@
+// SPDX-License-Identifier: MIT
+// Immediate mode: defaults, triangles and quads, rotation precedence, indexed lists, drawMesh.
+//
+// A recording filler takes the place of the fillTriangle slot, so each test sees exactly which
+// corners, texture coordinates and texture reach the filler. With the identity matrix and focal
+// length 350, a vertex (x, y, -350) lands on column 160 + y, row 120 + x.
+#include <veloxia/veloxia.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace veloxia;
+
+namespace {
+
+struct FillCall {
+    ProjectedVertex a, b, c;
+    int ua, va, ub, vb, uc, vc;
+    const Texture* texture;
+};
+std::vector<FillCall> fills;
+
+int recordFill(const ProjectedVertex* a, int ua, int va, const ProjectedVertex* b, int ub, int vb,
+               const ProjectedVertex* c, int uc, int vc, const Texture* texture) {
+    fills.push_back({*a, *b, *c, ua, va, ub, vb, uc, vc, texture});
+    return 0;
+}
+
+class Immediate : public ::testing::Test {
+protected:
+    void SetUp() override {
+        initEngine(&renderContext);
+        renderContext.fillTriangle = recordFill;
+        stackInit(&matrixStack, 4);
+        immReset();
+        fills.clear();
+    }
+    void TearDown() override {
+        stackFree(&matrixStack);
+        resetFaceQueue(&faceQueue);
+        setLightCount(0);
+    }
+    // A counter-clockwise triangle on the screen: rows 120, 150, 150 and columns 160, 160, 190.
+    static void triangleABC() {
+        immVertex(0, 0, -350);
+        immVertex(30, 0, -350);
+        immVertex(30, 30, -350);
+    }
+};
+
+Texture makeTexture(int32_t width, int32_t height, int32_t drawMode) {
+    Texture t{};
+    t.width = width;
+    t.height = height;
+    t.drawMode = drawMode;
+    t.backfaceCull = 0;
+    return t;
+}
+
+TEST_F(Immediate, ResetBuildsTheDefaults) {
+    ImmediateState& s = immediateState;
+    EXPECT_EQ(s.level, 31);
+    EXPECT_EQ(s.mode, 0u);
+    EXPECT_EQ(s.texturing, 0u);
+    EXPECT_EQ(s.vertexArray, nullptr);
+    const Texture& t = s.defaultTexture;
+    EXPECT_EQ(t.backfaceCull, 1);
+    EXPECT_EQ(t.width, 8);
+    EXPECT_EQ(t.uMask, 7u << 16);
+    EXPECT_EQ(t.vMask, 56u << 16);
+    EXPECT_EQ(t.texels, s.defaultTexels);
+    EXPECT_EQ(t.frameCount, 1);
+    for (uint16_t texel : s.defaultTexels) EXPECT_EQ(texel, makeColorIndex(255, 255, 255));
+    for (const MeshFace* f : {&s.triangle, &s.quadFirst, &s.quadSecond}) EXPECT_EQ(f->texture, &t);
+    EXPECT_EQ(s.quadSecond.corner[0].vertex, &s.corner0);
+    EXPECT_EQ(s.quadSecond.corner[1].vertex, &s.corner2);
+    EXPECT_EQ(s.quadSecond.corner[2].vertex, &s.corner3);
+    EXPECT_EQ(s.quadSecond.corner[1].u, 128);
+    EXPECT_EQ(s.quadSecond.corner[2].v, 128);
+}
+
+TEST_F(Immediate, LevelsAndTextureCoordinatesAreLimited) {
+    immLightLevel(0);
+    EXPECT_EQ(immediateState.level, 1);
+    immLightLevel(40);
+    EXPECT_EQ(immediateState.level, 31);
+    immLightLevel(0x10005);  // only the low 16 bits count
+    EXPECT_EQ(immediateState.level, 5);
+    immBegin(1);
+    EXPECT_EQ(immediateState.level, 31);
+    immTexCoord(0x12345, 0xFFFF);
+    EXPECT_EQ(immediateState.texU, 0x2345);
+    EXPECT_EQ(immediateState.texV, -1);
+}
+
+TEST_F(Immediate, UntexturedTriangleUsesTheWhiteDefault) {
+    Texture t = makeTexture(64, 64, 0);
+    immTexture(&t);  // ignored: texturing is off
+    immTexCoord(512, 512);
+    immLightLevel(20);  // before immBegin: reset to 31
+    immBegin(1);
+    triangleABC();
+    ASSERT_EQ(fills.size(), 1u);
+    const FillCall& f = fills[0];
+    EXPECT_EQ(f.texture, &immediateState.defaultTexture);
+    EXPECT_EQ(f.a.sx, 160);
+    EXPECT_EQ(f.a.sy, 120);
+    EXPECT_EQ(f.c.sx, 190);
+    EXPECT_EQ(f.c.sy, 150);
+    EXPECT_EQ(f.a.depth, 350);
+    EXPECT_EQ(f.a.shade, 31);
+    EXPECT_EQ(f.ub, 128);
+    EXPECT_EQ(f.vb, 0);
+    EXPECT_EQ(f.uc, 128);
+    EXPECT_EQ(f.vc, 128);
+    triangleABC();  // the count starts again
+    EXPECT_EQ(fills.size(), 2u);
+}
+
+TEST_F(Immediate, TexturedQuadDrawsTwoTrianglesSharingCorners) {
+    Texture t = makeTexture(64, 32, 0);
+    immEnable(0);
+    immTexture(&t);
+    immBegin(2);
+    immLightLevel(9);
+    const int16_t uv[4][2] = {{0, 0}, {1024, 0}, {1024, 1024}, {0, 1024}};
+    const int16_t xy[4][2] = {{0, 0}, {30, 0}, {30, 30}, {0, 30}};
+    for (int k = 0; k < 4; ++k) {
+        immTexCoord(uv[k][0], uv[k][1]);
+        immVertex(xy[k][0], xy[k][1], -350);
+        EXPECT_EQ(fills.size(), k == 3 ? 2u : 0u);
+    }
+    ASSERT_EQ(fills.size(), 2u);
+    // (A, B, C): rows 120, 150, 150; u = 1024 * 64 >> 6, v = 1024 * 32 >> 6.
+    EXPECT_EQ(fills[0].texture, &t);
+    EXPECT_EQ(fills[0].ub, 1024);
+    EXPECT_EQ(fills[0].vc, 512);
+    EXPECT_EQ(fills[0].a.shade, 9);
+    // (A, C, D) sorted by row: A (120), D (120), C (150).
+    const FillCall& s = fills[1];
+    EXPECT_EQ(s.a.sx, 160);
+    EXPECT_EQ(s.b.sx, 190);
+    EXPECT_EQ(s.b.sy, 120);
+    EXPECT_EQ(s.c.sy, 150);
+    EXPECT_EQ(s.ua, 0);
+    EXPECT_EQ(s.ub, 0);     // D
+    EXPECT_EQ(s.vb, 512);
+    EXPECT_EQ(s.uc, 1024);  // C's coordinates, copied from the first face
+    EXPECT_EQ(s.vc, 512);
+
+    immDisable(0);  // back to the default texture and coordinates
+    EXPECT_EQ(immediateState.quadSecond.corner[1].u, 128);
+    EXPECT_EQ(immediateState.quadFirst.texture, &immediateState.defaultTexture);
+}
+
+TEST_F(Immediate, VerticesOutsideBeginEndAreIgnored) {
+    triangleABC();
+    immBegin(1);
+    immVertex(0, 0, -350);
+    immEnd();  // drops the vertex given so far
+    triangleABC();
+    immBegin(3);  // not a primitive
+    triangleABC();
+    EXPECT_TRUE(fills.empty());
+}
+
+TEST_F(Immediate, RotationTakesYThenXThenZ) {
+    Mat34 expected;
+    matIdentity(&expected);
+    matRotateY(&expected, 100);
+    immRotate(100, 1, 1, 0);
+    EXPECT_EQ(*matrixStack.top, expected);
+    immRotate(100, 1, 0, 1);
+    matRotateX(&expected, 100);
+    EXPECT_EQ(*matrixStack.top, expected);
+    immRotate(100, 0, 0, 1);
+    matRotateZ(&expected, 100);
+    EXPECT_EQ(*matrixStack.top, expected);
+    immRotate(100, 0x10000, 0x20000, 0x30000);  // all axes zero in their low 16 bits
+    EXPECT_EQ(*matrixStack.top, expected);
+}
+
+TEST_F(Immediate, IndexedListsDrawWholeTrianglesOnly) {
+    IndexedVertex v[4] = {};
+    const int16_t xy[4][2] = {{0, 0}, {30, 0}, {30, 30}, {0, 30}};
+    for (int i = 0; i < 4; ++i) {
+        v[i].x = xy[i][0];
+        v[i].y = xy[i][1];
+        v[i].z = -350;
+        v[i].light = 12;
+    }
+    const uint16_t indices[] = {0, 1, 2, 0, 2, 3};
+    immVertexArray(4, v);
+    EXPECT_EQ(v[0].stamp, -1);  // frame 0: one frame back
+    immDrawElements(2, indices);
+    EXPECT_TRUE(fills.empty());
+    immDrawElements(5, indices);
+    ASSERT_EQ(fills.size(), 1u);
+    EXPECT_EQ(fills[0].a.shade, 12);
+    EXPECT_EQ(v[2].projected.sx, 190);
+    EXPECT_EQ(v[2].stamp, 0);
+
+    // Processed once per frame: a vertex moved after its first use keeps its projection...
+    v[0].x = 10;
+    immDrawElements(6, indices);
+    EXPECT_EQ(fills.size(), 3u);
+    EXPECT_EQ(fills[1].a.sy, 120);
+    // ...until the next frame.
+    ++renderContext.frameCounter;
+    immDrawElements(3, indices);
+    EXPECT_EQ(fills[3].a.sy, 130);
+}
+
+TEST_F(Immediate, IndexedCoordinatesFollowTheIndexPosition) {
+    IndexedVertex v[3] = {};
+    const int16_t xy[3][2] = {{0, 0}, {30, 0}, {30, 30}};
+    for (int i = 0; i < 3; ++i) {
+        v[i].x = xy[i][0];
+        v[i].y = xy[i][1];
+        v[i].z = -350;
+    }
+    const uint16_t indices[] = {0, 1, 2, 0, 1, 2};
+    const int16_t coords[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    immVertexArray(3, v);
+    immTexCoordArray(coords);
+    immDrawElements(6, indices);
+    ASSERT_EQ(fills.size(), 2u);
+    EXPECT_EQ(fills[0].ua, 1);
+    EXPECT_EQ(fills[0].vc, 6);
+    EXPECT_EQ(fills[1].ua, 7);  // same vertex, second index position
+    EXPECT_EQ(fills[1].vc, 12);
+
+    immVertexArray(0, nullptr);
+    immDrawElements(6, indices);  // no vertex array: nothing
+    EXPECT_EQ(fills.size(), 2u);
+}
+
+TEST_F(Immediate, RejectedCornersDropOnlyTheirFaces) {
+    // drawMesh goes on after a vertex out of the depth range; faces using it are skipped.
+    MeshVertex v[5] = {};
+    const int16_t pos[5][3] = {{0, 0, -350}, {30, 0, -350}, {30, 30, -350}, {0, 30, -64}, {0, 30, -8192}};
+    for (int i = 0; i < 5; ++i) {
+        v[i].x = pos[i][0];
+        v[i].y = pos[i][1];
+        v[i].z = pos[i][2];
+        v[i].light = 7;
+    }
+    Texture t = makeTexture(8, 8, 0);
+    MeshFace faces[3] = {};
+    const int corners[3][3] = {{0, 2, 3}, {0, 1, 2}, {0, 2, 4}};
+    for (int f = 0; f < 3; ++f) {
+        for (int k = 0; k < 3; ++k) faces[f].corner[k].vertex = &v[corners[f][k]];
+        faces[f].texture = &t;
+    }
+    drawMesh(&renderContext, v, 5, faces, 3);
+    ASSERT_EQ(fills.size(), 1u);
+    EXPECT_EQ(fills[0].b.sy, 150);
+    EXPECT_EQ(v[3].depth, 0);
+    EXPECT_EQ(v[3].vz, -64);
+    EXPECT_EQ(v[4].depth, 0);
+}
+
+TEST_F(Immediate, BlendedFacesGoThroughTheQueue) {
+    Texture t = makeTexture(8, 8, 2);
+    immEnable(0);
+    immTexture(&t);
+    immBegin(2);
+    immVertex(0, 0, -350);
+    immVertex(30, 0, -350);
+    immVertex(30, 30, -350);
+    immVertex(0, 30, -350);
+    EXPECT_TRUE(fills.empty());
+    EXPECT_EQ(faceQueue.itemCount, 2);
+    EXPECT_EQ(faceQueue.storedFaceCount, 2);
+    EXPECT_EQ(faceQueue.storedVertexCount, 6);  // copies: the corners are reused by the next quad
+    immVertex(100, 100, -350);
+    flushFaceQueue(&faceQueue);
+    ASSERT_EQ(fills.size(), 2u);
+    EXPECT_EQ(fills[0].a.sy, 120);
+}
+
+TEST_F(Immediate, PointLightsRaiseTheShadeWhileCounted) {
+    setLight(&lightTable[0], 1, 10, 100);
+    lightTable[0].x = 0;
+    lightTable[0].y = 0;
+    lightTable[0].z = -350;  // in view space, at the first corner
+    immBegin(1);
+    immLightLevel(4);
+    immNormal(0, 0, 32767);
+    triangleABC();
+    EXPECT_EQ(fills.back().a.shade, 4);  // light count 0: no lights
+    EXPECT_EQ(immediateState.corner0.nz, 0);  // and the normal is not copied
+    setLightCount(1);
+    triangleABC();
+    EXPECT_EQ(immediateState.corner0.nz, 32767);
+    EXPECT_EQ(fills.back().a.shade, 14);  // within 32 units: the whole intensity
+}
+
+}  // namespace
