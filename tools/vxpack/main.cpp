@@ -13,6 +13,7 @@
 #include "default_data.h"
 #include "info.h"
 #include "pack.h"
+#include "validate.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ struct Command {
     std::vector<fs::path> files;
     std::vector<double> translate, sun;
     std::string type = "auto";
+    std::string object = kBenchObjectName;
     bool noCull = false, pivotOrigin = false;
     PackOptions pack;
 };
@@ -88,6 +90,14 @@ int runInfo(const Command& c) {
     return 0;
 }
 
+int runValidate(const Command& c) {
+    const Validation result = validatePair(c.files[0], c.files[1], c.object);
+    for (const auto& warning : result.warnings) std::fprintf(stderr, "vxpack: warning: %s\n", warning.c_str());
+    for (const auto& problem : result.problems) std::fprintf(stderr, "vxpack: error: %s\n", problem.c_str());
+    if (result.ok) std::printf("ok: %s\n", result.summary.c_str());
+    return result.ok ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -107,6 +117,11 @@ int main(int argc, char** argv) {
     info->add_option("--type", c.type, "read the files as this kind")
         ->check(CLI::IsMember({"auto", "scene", "textures"}))->capture_default_str();
 
+    auto* validate = app.add_subcommand("validate", "load a scene file and a texture file as the benchmark does");
+    validate->add_option("files", c.files, "SCENE TEXTURES")->required()->expected(2);
+    validate->add_option("--object", c.object, "the object the benchmark draws (empty: do not look for one)")
+        ->capture_default_str();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -116,6 +131,7 @@ int main(int argc, char** argv) {
     try {
         if (*build) return runBuildDefault(c);
         if (*pack) return runPack(c);
+        if (*validate) return runValidate(c);
         return runInfo(c);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vxpack: error: %s\n", e.what());
