@@ -7,6 +7,7 @@
 
 #include <veloxia/display.h>
 
+#include "files.h"
 #include "model.h"
 
 #define STB_IMAGE_IMPLEMENTATION
@@ -45,6 +46,7 @@ std::vector<std::vector<Tap>> axisTaps(int32_t source, int32_t target) {
 }  // namespace
 
 RgbaImage loadImage(const std::filesystem::path& path) {
+    checkInputFile(path, kMaxSourceBytes);
     int width = 0, height = 0, channels = 0;
     stbi_uc* data = stbi_load(path.string().c_str(), &width, &height, &channels, 4);
     if (data == nullptr)
