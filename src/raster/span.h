@@ -201,17 +201,20 @@ struct FlatSpan {
 template <class Kernel, std::size_t N>
 void drawWideSpan(Kernel kernel, Values<N> left, Values<N> right, int32_t y);
 
-// Draws row y (0..239) from left to right with the given pixel loop.
-template <class Kernel, std::size_t N>
+// Draws row y (0..239) from left to right with the given pixel loop. MayBeWide false is for
+// walks known to have no span wider than the reciprocal table: their rows skip the test.
+template <class Kernel, std::size_t N, bool MayBeWide = true>
 [[gnu::always_inline]] inline void drawSpan(const Kernel& kernel, const Values<N>& left,
                                             const Values<N>& right, int32_t y) {
     const int32_t xl = sar(left[kX], 16);
     const int32_t xr = sar(right[kX], 16);
     if (xr <= 0 || xl >= kBufferWidth || xr - xl < 1) return;
     const int32_t width = xr - xl;
-    if (width > kWidestSpan) {
-        drawWideSpan(kernel, left, right, y);
-        return;
+    if constexpr (MayBeWide) {
+        if (width > kWidestSpan) {
+            drawWideSpan(kernel, left, right, y);
+            return;
+        }
     }
     const Values<N> step = Kernel::steps(left, right, ReciprocalLut[width]);
     Values<N> at = left;
