@@ -74,7 +74,11 @@ bool hasOversizedHuffmanTable(const Bytes& b) {
 }  // namespace
 
 RgbaImage loadImage(const std::filesystem::path& path) {
-    checkInputFile(path, kMaxSourceBytes);  // also keeps the size within stb_image's int
+    try {
+        checkInputFile(path, kMaxSourceBytes);  // also keeps the size within stb_image's int
+    } catch (const PackError& e) {
+        throw PackError(std::string("cannot read image: ") + e.what());
+    }
     std::ifstream in(path, std::ios::binary);
     const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof()) throw PackError("cannot read image " + path.string() + ": cannot open the file");
