@@ -46,7 +46,11 @@ std::vector<std::vector<Tap>> axisTaps(int32_t source, int32_t target) {
 }  // namespace
 
 RgbaImage loadImage(const std::filesystem::path& path) {
-    checkInputFile(path, kMaxSourceBytes);
+    try {
+        checkInputFile(path, kMaxSourceBytes);
+    } catch (const PackError& e) {
+        throw PackError(std::string("cannot read image: ") + e.what());
+    }
     int width = 0, height = 0, channels = 0;
     stbi_uc* data = stbi_load(path.string().c_str(), &width, &height, &channels, 4);
     if (data == nullptr)
