@@ -9,6 +9,6 @@ if(TARGET veloxia3dbench AND TARGET vxpack)
     add_test(NAME hostile.${case}
       COMMAND ${CMAKE_CURRENT_LIST_DIR}/hostile_env_test.sh ${case} $<TARGET_FILE:veloxia3dbench> $<TARGET_FILE:vxpack>
               ${CMAKE_RUNTIME_OUTPUT_DIRECTORY} ${PROJECT_SOURCE_DIR}/assets/sat ${CMAKE_CURRENT_BINARY_DIR}/hostile)
-    set_tests_properties(hostile.${case} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 120 LABELS hostile)
+    set_tests_properties(hostile.${case} PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 300 LABELS hostile)
   endforeach()
 endif()

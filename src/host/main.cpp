@@ -59,7 +59,7 @@ bool saveScreenshot(const SystemHost& host, const std::string& file) {
     return false;
 }
 
-// Results that never reached their reader (a full disk, a closed pipe) are a failure.
+// Results that never reached their reader (a full disk) are a failure.
 bool flushOutput() {
     if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return true;
     std::fprintf(stderr, "veloxia3dbench: the results could not be written to standard output: %s\n",
@@ -72,8 +72,6 @@ bool flushOutput() {
 int main(int argc, char** argv) {
     Options o;
     if (const int status = parseOptions(argc, argv, o); status >= 0) return status;
-    // Without a display SDL would pick an invisible driver and wait on an unseen title screen,
-    // so headless is decided before any video is opened.
     if (!o.screenshot.empty()) {
         if (const std::string problem = screenshotPathProblem(o.screenshot); !problem.empty()) {
             std::fprintf(stderr, "veloxia3dbench: cannot save the screenshot to %s: %s\n", o.screenshot.c_str(),
@@ -81,6 +79,8 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // Without a display SDL would pick an invisible driver and wait on an unseen title screen,
+    // so headless is decided before any video is opened.
     const bool headless = o.headless || !haveDisplay();
     if (!headless && (o.upload || o.website)) {
         std::fprintf(stderr, "veloxia3dbench: --upload and --website choose how a headless run ends; "

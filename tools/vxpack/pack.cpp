@@ -195,6 +195,17 @@ void checkOptions(const PackOptions& options) {
     if (!options.mergeInto.empty()) checkName(options.mergeInto);
 }
 
+// One file under two names: the same inode, or (for names that do not exist yet) the same path
+// once symbolic links, "." and ".." are resolved.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error)) return true;
+    std::error_code errorA, errorB;
+    const auto canonicalA = std::filesystem::weakly_canonical(a, errorA);
+    const auto canonicalB = std::filesystem::weakly_canonical(b, errorB);
+    return errorA ? a.lexically_normal() == b.lexically_normal() : !errorB && canonicalA == canonicalB;
+}
+
 }  // namespace
 
 PackResult packModels(const PackOptions& options) {
@@ -223,21 +234,6 @@ PackResult packModels(const PackOptions& options) {
     result.sources.insert(result.sources.end(), textures.images().begin(), textures.images().end());
     return result;
 }
-
-namespace {
-
-// One file under two names: the same inode, or (for names that do not exist yet) the same path
-// once symbolic links, "." and ".." are resolved.
-bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
-    std::error_code error;
-    if (std::filesystem::equivalent(a, b, error)) return true;
-    std::error_code errorA, errorB;
-    const auto canonicalA = std::filesystem::weakly_canonical(a, errorA);
-    const auto canonicalB = std::filesystem::weakly_canonical(b, errorB);
-    return errorA ? a.lexically_normal() == b.lexically_normal() : !errorB && canonicalA == canonicalB;
-}
-
-}  // namespace
 
 void writePair(const PackResult& result, const std::filesystem::path& scenePath, const std::filesystem::path& texturePath) {
     if (sameFile(scenePath, texturePath)) throw PackError("the scene file and the texture file must be different files");
