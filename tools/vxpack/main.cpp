@@ -13,6 +13,7 @@
 #include "default_data.h"
 #include "info.h"
 #include "pack.h"
+#include "sphere.h"
 #include "validate.h"
 
 namespace {
@@ -30,6 +31,7 @@ struct Command {
     std::string object = kBenchObjectName;
     bool noCull = false, pivotOrigin = false;
     PackOptions pack;
+    SphereOptions sphere;
 };
 
 void addPackOptions(CLI::App& pack, Command& c) {
@@ -84,6 +86,14 @@ int runBuildDefault(const Command& c) {
     return 0;
 }
 
+int runSphere(const Command& c) {
+    const PackResult result = makeSphere(c.sphere);
+    writePair(result, c.files[0], c.files[1]);
+    std::printf("wrote %s (a sphere of %zu faces, radius %d) and %s\n", c.files[0].string().c_str(),
+                result.scene.objects[0].faces.size(), c.sphere.radius, c.files[1].string().c_str());
+    return 0;
+}
+
 int runInfo(const Command& c) {
     const FileKind kind = c.type == "scene" ? FileKind::scene : c.type == "textures" ? FileKind::textures : FileKind::guess;
     for (const auto& file : c.files) std::fputs(describeFile(file, kind).c_str(), stdout);
@@ -122,6 +132,14 @@ int main(int argc, char** argv) {
     validate->add_option("--object", c.object, "the object the benchmark draws (empty: do not look for one)")
         ->capture_default_str();
 
+    auto* sphere = app.add_subcommand("sphere", "write a test sphere (one object, one checker texture) for scaling runs");
+    sphere->add_option("files", c.files, "SCENE TEXTURES")->required()->expected(2);
+    sphere->add_option("--triangles", c.sphere.triangles, "about this many triangles (the nearest 4s(s-1))")
+        ->check(CLI::Range(kMinSphereTriangles, kMaxSphereTriangles))->capture_default_str();
+    sphere->add_option("--radius", c.sphere.radius, "radius in engine units")
+        ->check(CLI::Range(8, kBenchObjectMaxRadius))->capture_default_str();
+    sphere->add_option("--name", c.sphere.name, "object name")->capture_default_str();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -132,6 +150,7 @@ int main(int argc, char** argv) {
         if (*build) return runBuildDefault(c);
         if (*pack) return runPack(c);
         if (*validate) return runValidate(c);
+        if (*sphere) return runSphere(c);
         return runInfo(c);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "vxpack: error: %s\n", e.what());
