@@ -89,20 +89,6 @@ void BM_Frame(benchmark::State& state) {
 }
 BENCHMARK(BM_Frame)->Iterations(kFramesPerRepetition);
 
-// The running screen's matrices for `at` (as runningScreen sets them), with `draw` inside.
-template <typename Draw>
-void atRunningMatrices(int32_t at, Draw draw) {
-    stackPush(&matrixStack);
-    matTranslate(matrixStack.top, 0, 0, -350);
-    matRotateZ(matrixStack.top, at / 20);
-    stackPush(&matrixStack);
-    matRotateY(matrixStack.top, at / 10);
-    matMultiply(matrixStack.top, &benchObject->matrix);
-    draw();
-    stackPop(&matrixStack);
-    stackPop(&matrixStack);
-}
-
 void BM_FrameStages(benchmark::State& state) {
     if (!startRun()) return state.SkipWithError(("start-up failed: " + startupError()).c_str());
     std::vector<double> transform, screen, flush, present, total;
@@ -111,7 +97,9 @@ void BM_FrameStages(benchmark::State& state) {
         // The transform alone at the angle the screen is about to draw (it leaves no pixel).
         const int32_t next = angle + angleStep * 17;
         auto t0 = Clock::now();
-        atRunningMatrices(next, [] { transformObject(&renderContext, benchObject); });
+        pushRunningMatrices(benchObject, next);
+        transformObject(&renderContext, benchObject);
+        popRunningMatrices();
         auto t1 = Clock::now();
         // Then the frame as idlePass makes it, stage by stage.
         renderContext.frameCounter += 1;

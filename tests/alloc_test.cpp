@@ -87,7 +87,7 @@ public:
 // Runs `frames` frames of a 1-second run (100 running frames, then the results screen) and
 // expects no allocation in any frame after the first.
 void expectNoAllocationPerFrame(const std::u16string& oem, uint32_t rotation) {
-    constexpr std::size_t kFrames = 300;
+    constexpr std::size_t kFrames = 160;
     resetBenchmark();
     CountingHost host(kFrames);
     host.oem = oem;
