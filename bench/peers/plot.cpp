@@ -41,7 +41,8 @@ std::vector<std::string> splitCsv(const std::string& line) {
     return cells;
 }
 
-Table readTable(const std::string& path, const std::string& xColumn, const std::string& suffix) {
+Table readTable(const std::string& path, const std::string& xColumn, const std::string& suffix,
+                const std::vector<std::string>& only) {
     std::ifstream in(path);
     std::string line;
     if (!std::getline(in, line)) throw std::runtime_error("cannot read " + path);
@@ -52,8 +53,10 @@ Table readTable(const std::string& path, const std::string& xColumn, const std::
     for (size_t c = 0; c < header.size(); ++c) {
         if (header[c] == xColumn) xAt = int(c);
         if (header[c].size() > suffix.size() && header[c].ends_with(suffix)) {
+            const std::string name = header[c].substr(0, header[c].size() - suffix.size());
+            if (!only.empty() && std::find(only.begin(), only.end(), name) == only.end()) continue;
             columns.push_back(int(c));
-            t.series.push_back({header[c].substr(0, header[c].size() - suffix.size()), {}});
+            t.series.push_back({name, {}});
         }
     }
     if (xAt < 0 || columns.empty()) throw std::runtime_error(path + " has no column " + xColumn + " or no *" + suffix + " column");
@@ -157,6 +160,8 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"triangles", "ours_pixels"}))->capture_default_str();
     app.add_option("--columns", suffix, "the y columns: _ms (wall clock) or _cpu (processor time)")
         ->check(CLI::IsMember({"_ms", "_cpu"}))->capture_default_str();
+    std::vector<std::string> only;
+    app.add_option("--series", only, "draw only these renderers (e.g. ours llvmpipe:0); default all");
     app.add_option("--title", title, "title line (capitals, digits, . , : - and spaces)")->capture_default_str();
     try {
         app.parse(argc, argv);
@@ -165,11 +170,11 @@ int main(int argc, char** argv) {
         return status == 0 ? 0 : 2;
     }
     try {
-        const Table t = readTable(csv, x, suffix);
+        const Table t = readTable(csv, x, suffix, only);
         double top = 0;
         for (const auto& s : t.series) top = std::max(top, *std::max_element(s.ms.begin(), s.ms.end()));
         const bool logX = x == "triangles";
-        const Axes axes{logX, logX ? 256.0 : 0.0, logX ? 65536.0 : 80000.0, niceCeiling(top)};
+        const Axes axes{logX, logX ? 256.0 : 0.0, logX ? 65536.0 : 85000.0, niceCeiling(top)};
         initEngine(&renderContext);
         std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
         drawFrame(axes, title, logX ? "TRIANGLES, LOG SCALE" : "COVERED PIXELS");
