@@ -16,6 +16,7 @@
 // every texel a ColorIndex at shade level 0; nothing after the last texture. The shade table
 // must be built (initEngine) before textures are loaded: the average colour reads it.
 // TGA: type 2 at 24 bits; identification field and colour map skipped; rows in file order.
+// Any of the three larger than kMaxDataFileBytes is refused before a byte of it is read.
 #pragma once
 
 #include <cstdint>
@@ -33,6 +34,9 @@ inline constexpr int kMaxTextures = 128;
 inline constexpr int32_t kMaxTextureSide = 4096;     // texels per row or column
 inline constexpr int32_t kMaxTextureTexels = 65536;  // texels per frame
 inline constexpr int32_t kMaxTextureFrames = 4096;
+// Far above any real scene or texture file (the handheld had 64 MiB in all), and low enough
+// that a huge or sparse file cannot make a loader read or allocate gigabytes.
+inline constexpr int64_t kMaxDataFileBytes = int64_t{256} << 20;
 
 extern SceneObject SceneTable[kMaxSceneObjects];
 extern int32_t sceneObjectCount;

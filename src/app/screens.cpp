@@ -32,6 +32,9 @@ constexpr const char* kMakerNotice = "^2026 VELOXIA SOFT, LLC.";
 // 8192 covers it.
 constexpr uint32_t kStarDepth = 0x20000000;
 
+// Made when the program loads, so that no frame allocates (not even the first results frame).
+const std::string makerAddress = makerAddressLine();
+
 void text(int x, int y, const char* s, int centre) { renderContext.drawText(x, y, kBright, s, centre); }
 
 // "FOR 100 SECONDS AND " for the standard run; a shortened run names its own length.
@@ -217,8 +220,7 @@ void resultsScreen() {
     text(0, 225, "NO PERSONAL INFO WILL", 1);
     text(0, 245, "BE SENT.", 1);
     text(0, 260, kRule, 1);
-    static const std::string address = makerAddressLine();  // made once, not per frame
-    text(0, 272, address.c_str(), 1);
+    text(0, 272, makerAddress.c_str(), 1);
     text(0, 288, kRule, 1);
     text(0, 304, "~TAP HERE TO EXIT", 1);
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "data/file_reader.h"
 
+#include <cerrno>
 #include <cstdarg>
+#include <cstring>
 #include <system_error>
 
 #include "veloxia/data.h"
@@ -37,17 +39,22 @@ bool FileReader::open(const std::filesystem::path& path) {
     std::error_code ec;
     // A directory or a device would open but has no meaningful size.
     if (!std::filesystem::is_regular_file(path, ec)) {
-        loadFailure(path, 0, ec ? "the file cannot be found or read" : "this is not a regular file");
+        loadFailure(path, 0, ec ? "the file cannot be found (" + ec.message() + ")" : "this is not a regular file");
         return false;
     }
     file_.reset(std::fopen(path.c_str(), "rb"));
     if (!file_) {
-        loadFailure(path, 0, "the file cannot be opened for reading");
+        loadFailure(path, 0, std::string("the file cannot be opened for reading (") + std::strerror(errno) + ")");
         return false;
     }
     if (std::fseek(file_.get(), 0, SEEK_END) != 0 || (size_ = std::ftell(file_.get())) < 0 ||
         std::fseek(file_.get(), 0, SEEK_SET) != 0) {
         loadFailure(path, 0, "the size of the file cannot be determined");
+        return false;
+    }
+    if (size_ > kMaxDataFileBytes) {
+        loadFailure(path, 0, describe("the file holds %lld bytes, more than the limit of %lld",
+                                      static_cast<long long>(size_), static_cast<long long>(kMaxDataFileBytes)));
         return false;
     }
     offset_ = 0;

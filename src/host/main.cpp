@@ -2,8 +2,11 @@
 // veloxia3dbench: the benchmark in a window, or headless when there is no display.
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -37,12 +40,30 @@ bool haveDisplay() {
     return (x11 != nullptr && *x11 != 0) || (wayland != nullptr && *wayland != 0);
 }
 
+// The mistakes a screenshot path can be seen to hold before the run, so that a long run is not
+// made for nothing: a missing directory, or a directory in the file's place. Empty when none.
+std::string screenshotPathProblem(const std::filesystem::path& file) {
+    std::error_code ignored;
+    const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+    if (file.filename().empty() || std::filesystem::is_directory(file, ignored)) return "it is a directory";
+    if (!std::filesystem::is_directory(folder, ignored)) return "there is no directory " + folder.string();
+    return {};
+}
+
 bool saveScreenshot(const SystemHost& host, const std::string& file) {
     std::vector<uint16_t> pixels(kScreenWidth * kScreenHeight);
     host.screenshot(pixels.data());
     std::string error;
     if (writeRgb565Png(file, pixels.data(), kScreenWidth, kScreenHeight, &error)) return true;
-    std::fprintf(stderr, "veloxia3dbench: cannot save the screenshot %s: %s\n", file.c_str(), error.c_str());
+    std::fprintf(stderr, "veloxia3dbench: the screenshot was not saved: %s\n", error.c_str());
+    return false;
+}
+
+// Results that never reached their reader (a full disk, a closed pipe) are a failure.
+bool flushOutput() {
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return true;
+    std::fprintf(stderr, "veloxia3dbench: the results could not be written to standard output: %s\n",
+                 std::strerror(errno));
     return false;
 }
 
@@ -53,6 +74,13 @@ int main(int argc, char** argv) {
     if (const int status = parseOptions(argc, argv, o); status >= 0) return status;
     // Without a display SDL would pick an invisible driver and wait on an unseen title screen,
     // so headless is decided before any video is opened.
+    if (!o.screenshot.empty()) {
+        if (const std::string problem = screenshotPathProblem(o.screenshot); !problem.empty()) {
+            std::fprintf(stderr, "veloxia3dbench: cannot save the screenshot to %s: %s\n", o.screenshot.c_str(),
+                         problem.c_str());
+            return 1;
+        }
+    }
     const bool headless = o.headless || !haveDisplay();
     if (!headless && (o.upload || o.website)) {
         std::fprintf(stderr, "veloxia3dbench: --upload and --website choose how a headless run ends; "
@@ -78,7 +106,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "veloxia3dbench: %s\n", run.error.c_str());
         return 1;
     }
-    if (!o.screenshot.empty() && !saveScreenshot(*host, o.screenshot)) return 1;
+    // The results come out even when the screenshot cannot be saved: the run is not lost.
+    const bool saved = o.screenshot.empty() || saveScreenshot(*host, o.screenshot);
 
     const RunReport report = collectReport(run.passes, host->memoryStatus());
     if (o.json) {
@@ -89,5 +118,5 @@ int main(int argc, char** argv) {
         std::printf("The run was ended before its results (%llu frames shown).\n",
                     static_cast<unsigned long long>(run.passes));
     }
-    return 0;
+    return flushOutput() && saved ? 0 : 1;
 }

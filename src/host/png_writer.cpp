@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "png_writer.h"
 
-#include <cerrno>
-#include <cstring>
-#include <system_error>
+#include <cstdlib>
+#include <memory>
+#include <span>
 #include <vector>
 
+#include "atomic_file.h"
+
 #define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO_FILES_EXCEPT_PNG
+#define STBI_WRITE_NO_STDIO
 #include <stb/stb_image_write.h>
 
 namespace veloxia {
@@ -21,22 +23,18 @@ bool writeRgb565Png(const std::filesystem::path& path, const uint16_t* pixels, i
         rgb[3 * i + 1] = uint8_t(g << 2 | g >> 4);
         rgb[3 * i + 2] = uint8_t(b << 3 | b >> 2);
     }
-    std::filesystem::path temporary = path;
-    temporary += ".partial";
-    if (!stbi_write_png(temporary.c_str(), width, height, 3, rgb.data(), width * 3)) {
-        if (error) *error = "cannot write " + temporary.string() + ": " + std::strerror(errno);
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return false;
+    // The PNG is made in memory and written in one go, through a temporary name.
+    int size = 0;
+    const std::unique_ptr<unsigned char, decltype(&std::free)> png(
+        stbi_write_png_to_mem(rgb.data(), width * 3, width, height, 3, &size), &std::free);
+    std::string reason;
+    if (png == nullptr) {
+        reason = "cannot encode " + path.string() + " as PNG";
+    } else if (writeFileAtomically(path, std::span<const uint8_t>(png.get(), size_t(size)), reason)) {
+        return true;
     }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        if (error) *error = "cannot write " + path.string() + ": " + ec.message();
-        std::filesystem::remove(temporary, ec);
-        return false;
-    }
-    return true;
+    if (error) *error = reason;
+    return false;
 }
 
 }  // namespace veloxia

@@ -24,6 +24,23 @@ bool keyCode(SDL_Keycode key, int32_t& code) {
     return false;
 }
 
+// When DISPLAY or WAYLAND_DISPLAY names a display that does not answer, SDL quietly falls back
+// to a driver that shows nothing, and the title screen would wait for a tap forever. Those
+// drivers are taken only when SDL_VIDEODRIVER asks for them.
+bool realDisplay(std::string& error) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const std::string name = driver != nullptr ? driver : "";
+    if (name != "offscreen" && name != "dummy") return true;
+    const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
+    if (wanted != nullptr && name == wanted) return true;
+    const char* x11 = SDL_getenv("DISPLAY");
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    error = std::string("no display answers at ") + (x11 != nullptr && *x11 != 0 ? "DISPLAY=" : "WAYLAND_DISPLAY=") +
+            (x11 != nullptr && *x11 != 0 ? x11 : wayland != nullptr ? wayland : "") +
+            "; run with --headless to benchmark without a window";
+    return false;
+}
+
 }  // namespace
 
 bool translateSdlEvent(const SDL_Event& sdl, HostEvent& event) {
@@ -76,6 +93,7 @@ bool SdlHost::openWindow(std::string& error) {
         return false;
     }
     sdlStarted_ = true;
+    if (!realDisplay(error)) return false;
     const int scale = config_.scale;
     const Uint32 flags = SDL_WINDOW_RESIZABLE | (config_.fullscreen ? static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP) : 0u);
     window_ = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,

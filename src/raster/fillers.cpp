@@ -18,8 +18,9 @@ namespace veloxia {
 namespace raster {
 namespace {
 
-// Edges of the affine filler: x, s, z, u = u << 12, v = (v << 12) * width.
-template <int Mode>
+// Edges of the affine filler: x, s, z, u = u << 12, v = (v << 12) * width. Narrow: the
+// triangle's spans all fit the reciprocal table (narrowTriangle).
+template <int Mode, bool Narrow>
 struct AffineEdges {
     using V = Values<5>;
     TextureSetup tex;
@@ -38,7 +39,9 @@ struct AffineEdges {
         step[kV] = wrapMul(sar(wrapMul(to.v - from.v, r), 5), tex.width);
         return step;
     }
-    void span(const V& l, const V& r, int32_t y) const { drawSpan(AffineSpan<Mode>{tex}, l, r, y); }
+    void span(const V& l, const V& r, int32_t y) const {
+        drawSpan<AffineSpan<Mode>, 5, !Narrow>(AffineSpan<Mode>{tex}, l, r, y);
+    }
 };
 
 // ReciprocalLut is indexed by vertex depth and PerspectiveLut by the interpolated w >> 8, which
@@ -48,7 +51,7 @@ struct AffineEdges {
 inline int32_t perspectiveDepth(int32_t depth) { return std::clamp(depth, 33, kWidestSpan); }
 
 // Edges of the perspective filler: x, s, z, w, uw, vw (see span.h for their scales).
-template <int Mode>
+template <int Mode, bool Narrow>
 struct PerspectiveEdges {
     using V = Values<6>;
     TextureSetup tex;
@@ -71,7 +74,9 @@ struct PerspectiveEdges {
         step[kVW] = sar(wrapMul(sar(wrapSub(b[kVW], a[kVW]), 8), r), 9);
         return step;
     }
-    void span(const V& l, const V& r, int32_t y) const { drawSpan(PerspectiveSpan<Mode>{tex}, l, r, y); }
+    void span(const V& l, const V& r, int32_t y) const {
+        drawSpan<PerspectiveSpan<Mode>, 6, !Narrow>(PerspectiveSpan<Mode>{tex}, l, r, y);
+    }
 };
 
 // Edges of the flat filler: x, s, z. The colour and the draw mode are read from the texture
@@ -95,9 +100,19 @@ struct FlatEdges {
     }
 };
 
-// Runs the walk with the edges of a textured filler in the texture's draw mode, chosen once
-// for the whole triangle.
-template <template <int> class Edges>
+// Runs the walk with the edges of a textured filler in the texture's draw mode.
+template <template <int, bool> class Edges, bool Narrow>
+void walkInMode(int mode, const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
+    switch (mode) {
+        case 0: walkTriangle(a, b, c, Edges<0, Narrow>{tex}); break;
+        case 1: walkTriangle(a, b, c, Edges<1, Narrow>{tex}); break;
+        case 2: walkTriangle(a, b, c, Edges<2, Narrow>{tex}); break;
+        default: walkTriangle(a, b, c, Edges<3, Narrow>{tex}); break;
+    }
+}
+
+// The draw mode and the width test are chosen once for the whole triangle.
+template <template <int, bool> class Edges>
 int fillTextured(const ProjectedVertex* a, int ua, int va, const ProjectedVertex* b, int ub, int vb,
                  const ProjectedVertex* c, int uc, int vc, const Texture* texture) {
     // Nothing to draw without three corners and texels to read.
@@ -105,11 +120,11 @@ int fillTextured(const ProjectedVertex* a, int ua, int va, const ProjectedVertex
     Corner ka = cornerOf(*a, ua, va), kb = cornerOf(*b, ub, vb), kc = cornerOf(*c, uc, vc);
     sortByRow(ka, kb, kc);
     const TextureSetup tex = textureSetup(*texture);
-    switch (textureMode(texture->drawMode)) {
-        case 0: walkTriangle(ka, kb, kc, Edges<0>{tex}); break;
-        case 1: walkTriangle(ka, kb, kc, Edges<1>{tex}); break;
-        case 2: walkTriangle(ka, kb, kc, Edges<2>{tex}); break;
-        default: walkTriangle(ka, kb, kc, Edges<3>{tex}); break;
+    const int mode = textureMode(texture->drawMode);
+    if (narrowTriangle(ka, kb, kc)) {
+        walkInMode<Edges, true>(mode, ka, kb, kc, tex);
+    } else {
+        walkInMode<Edges, false>(mode, ka, kb, kc, tex);
     }
     return 0;
 }

@@ -49,9 +49,16 @@ template <std::size_t N>
     advanceEach(at, step, std::make_index_sequence<N>{});
 }
 
+template <std::size_t N, std::size_t... I>
+[[gnu::always_inline]] inline void advanceByEach(Values<N>& at, const Values<N>& step, int32_t count,
+                                                 std::index_sequence<I...>) {
+    ((at[I] = wrapAdd(at[I], wrapMul(step[I], count))), ...);
+}
+
+// Also a fold, so that a walk's values never have to live in memory for a loop over them.
 template <std::size_t N>
-inline void advanceBy(Values<N>& at, const Values<N>& step, int32_t count) {
-    for (std::size_t i = 0; i < N; ++i) at[i] = wrapAdd(at[i], wrapMul(step[i], count));
+[[gnu::always_inline]] inline void advanceBy(Values<N>& at, const Values<N>& step, int32_t count) {
+    advanceByEach(at, step, count, std::make_index_sequence<N>{});
 }
 
 // Step per column of a 16.16 shade, depth or affine texture value: ((R - L) >> 14) * r >> 3.
@@ -189,20 +196,25 @@ struct FlatSpan {
     }
 };
 
+// Takes its ends by value: a reference would make every row of a walk keep its values in memory
+// for this rare path.
 template <class Kernel, std::size_t N>
-void drawWideSpan(const Kernel& kernel, const Values<N>& left, const Values<N>& right, int32_t y);
+void drawWideSpan(Kernel kernel, Values<N> left, Values<N> right, int32_t y);
 
-// Draws row y (0..239) from left to right with the given pixel loop.
-template <class Kernel, std::size_t N>
+// Draws row y (0..239) from left to right with the given pixel loop. MayBeWide false is for
+// walks known to have no span wider than the reciprocal table: their rows skip the test.
+template <class Kernel, std::size_t N, bool MayBeWide = true>
 [[gnu::always_inline]] inline void drawSpan(const Kernel& kernel, const Values<N>& left,
                                             const Values<N>& right, int32_t y) {
     const int32_t xl = sar(left[kX], 16);
     const int32_t xr = sar(right[kX], 16);
     if (xr <= 0 || xl >= kBufferWidth || xr - xl < 1) return;
     const int32_t width = xr - xl;
-    if (width > kWidestSpan) {
-        drawWideSpan(kernel, left, right, y);
-        return;
+    if constexpr (MayBeWide) {
+        if (width > kWidestSpan) {
+            drawWideSpan(kernel, left, right, y);
+            return;
+        }
     }
     const Values<N> step = Kernel::steps(left, right, ReciprocalLut[width]);
     Values<N> at = left;
@@ -219,8 +231,7 @@ template <class Kernel, std::size_t N>
 // cut at the mean of its ends into two halves, each with the mean of every value at the cut,
 // until each piece fits the table. The columns covered stay exactly those of the whole span.
 template <class Kernel, std::size_t N>
-[[gnu::noinline]] void drawWideSpan(const Kernel& kernel, const Values<N>& left, const Values<N>& right,
-                                    int32_t y) {
+[[gnu::noinline]] void drawWideSpan(Kernel kernel, Values<N> left, Values<N> right, int32_t y) {
     Values<N> middle;
     for (std::size_t i = 0; i < N; ++i) middle[i] = int32_t((int64_t(left[i]) + right[i]) >> 1);
     drawSpan(kernel, left, middle, y);

@@ -47,6 +47,17 @@ inline void sortByRow(Corner& a, Corner& b, Corner& c) {
 // 8191 wrap here and give wrong slopes (only for corners far off the screen).
 inline int32_t rowReciprocal(int32_t rows) { return ReciprocalLut[rows & kWidestSpan]; }
 
+// True when no span of the triangle can be wider than the reciprocal table. ReciprocalLut[n]
+// is 131072 / n truncated, so an edge walked n rows moves at most its corners' x difference
+// (plus a pixel of rounding) as long as no row difference wraps the table and no 16.16 x wraps
+// past 2^31: every span then lies within the corners' columns, one pixel either side.
+inline bool narrowTriangle(const Corner& a, const Corner& b, const Corner& c) {
+    constexpr int32_t kFarColumn = 16384;  // far from the 16.16 limit of 32767
+    const int32_t left = std::min({a.sx, b.sx, c.sx}), right = std::max({a.sx, b.sx, c.sx});
+    return left >= -kFarColumn && right <= kFarColumn && right - left <= kWidestSpan - 4 &&
+           c.sy - a.sy <= kWidestSpan;
+}
+
 // Per-row steps of x, s and z: (difference of sx, shade, depth) * r >> 1.
 template <class V>
 inline void stepsXsz(V& step, const Corner& from, const Corner& to, int32_t r) {

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "files.h"
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <system_error>
-#include <unistd.h>
+
+#include <veloxia/data.h>
+
+#include "host/atomic_file.h"
 
 namespace vxpack {
 namespace {
@@ -224,7 +226,20 @@ PackTextures parseTextureFile(const Bytes& bytes) {
     return textures;
 }
 
+void checkInputFile(const std::filesystem::path& path, uintmax_t limit) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error) throw PackError("cannot open " + path.string() + ": " + error.message());
+    if (!std::filesystem::is_regular_file(status)) throw PackError("cannot open " + path.string() + ": not a regular file");
+    const uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) throw PackError("cannot open " + path.string() + ": " + error.message());
+    if (size > limit)
+        throw PackError(path.string() + " holds " + std::to_string(size) + " bytes, more than the limit of " +
+                        std::to_string(limit));
+}
+
 Bytes readWholeFile(const std::filesystem::path& path) {
+    checkInputFile(path, static_cast<uintmax_t>(veloxia::kMaxDataFileBytes));
     std::ifstream in(path, std::ios::binary);
     if (!in) throw PackError("cannot open " + path.string());
     Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -233,26 +248,8 @@ Bytes readWholeFile(const std::filesystem::path& path) {
 }
 
 void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes) {
-    const std::filesystem::path temporary =
-        path.parent_path() / ("." + path.filename().string() + ".tmp" + std::to_string(getpid()));
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) throw PackError("cannot create " + temporary.string());
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            throw PackError("cannot write " + temporary.string());
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        throw PackError("cannot rename " + temporary.string() + " to " + path.string() + ": " + error.message());
-    }
+    std::string error;
+    if (!veloxia::writeFileAtomically(path, bytes, error)) throw PackError(error);
 }
 
 uint64_t fnv1a64(const Bytes& bytes) {

@@ -23,9 +23,12 @@ Bytes textureFileBytes(const PackTextures& textures);
 PackScene parseSceneFile(const Bytes& bytes);
 PackTextures parseTextureFile(const Bytes& bytes);
 
+// Throws unless `path` is a regular file of at most `limit` bytes, so that a huge or sparse
+// file is refused before anything reads it.
+void checkInputFile(const std::filesystem::path& path, uintmax_t limit);
+// A scene or texture file, at most kMaxDataFileBytes long.
 Bytes readWholeFile(const std::filesystem::path& path);
-// Writes to a temporary name in the same directory, then renames over `path`, so a reader
-// never sees a half-written file.
+// veloxia::writeFileAtomically (a temporary name beside `path`, renamed over it); throws on failure.
 void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes);
 
 uint64_t fnv1a64(const Bytes& bytes);  // 64-bit FNV-1a, the checksum `info` prints

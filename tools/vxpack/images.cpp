@@ -3,16 +3,26 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include <veloxia/display.h>
 
+#include "files.h"
 #include "model.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_FAILURE_USERMSG
 #define STBI_NO_HDR
 #define STBI_NO_LINEAR
+// Only the formats we name; larger sides than any texture source needs are refused before
+// the pixels are allocated.
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_TGA
+#define STBI_ONLY_BMP
+#define STBI_MAX_DIMENSIONS 8192
 #include <stb_image.h>
 
 namespace vxpack {
@@ -42,11 +52,41 @@ std::vector<std::vector<Tap>> axisTaps(int32_t source, int32_t target) {
     return taps;
 }
 
+// True when a JPEG Huffman table claims more than 256 codes. stb_image 2.27 writes such a
+// table's code lengths past the end of its 257-entry list, so these corrupt files are refused
+// before decoding. Every table stb_image reads follows the marker bytes FF C4, so looking after
+// each such pair finds them all.
+bool hasOversizedHuffmanTable(const Bytes& b) {
+    for (size_t at = 0; at + 3 < b.size(); ++at) {
+        if (b[at] != 0xFF || b[at + 1] != 0xC4) continue;
+        int64_t left = ((b[at + 2] << 8) | b[at + 3]) - 2;  // segment length after the length field
+        for (size_t table = at + 4; left > 0 && table < b.size();) {
+            int64_t codes = 0;  // stb_image reads bytes past the end of the file as 0
+            for (size_t i = table + 1; i <= table + 16 && i < b.size(); ++i) codes += b[i];
+            if (codes > 256) return true;
+            table += static_cast<size_t>(17 + codes);
+            left -= 17 + codes;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 RgbaImage loadImage(const std::filesystem::path& path) {
+    try {
+        checkInputFile(path, kMaxSourceBytes);  // also keeps the size within stb_image's int
+    } catch (const PackError& e) {
+        throw PackError(std::string("cannot read image: ") + e.what());
+    }
+    std::ifstream in(path, std::ios::binary);
+    const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!in.good() && !in.eof()) throw PackError("cannot read image " + path.string() + ": cannot open the file");
+    const bool jpeg = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+    if (jpeg && hasOversizedHuffmanTable(bytes))
+        throw PackError("cannot read image " + path.string() + ": Corrupt JPEG (a Huffman table of more than 256 codes)");
     int width = 0, height = 0, channels = 0;
-    stbi_uc* data = stbi_load(path.string().c_str(), &width, &height, &channels, 4);
+    stbi_uc* data = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 4);
     if (data == nullptr)
         throw PackError("cannot read image " + path.string() + ": " + stbi_failure_reason());
     RgbaImage image;

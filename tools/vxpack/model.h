@@ -29,6 +29,8 @@ inline constexpr int kMaxTextureSide = 128;  // own TGA size check accepts
 // 2.14 matrix with rounding in its entries can never wrap past 32767.
 inline constexpr int kNormalLength = 32000;
 inline constexpr int16_t kOne = 16384;  // 1.0 in 2.14 fixed point (matrix entries)
+// OBJ, MTL and image files above this size are refused before they are read.
+inline constexpr uintmax_t kMaxSourceBytes = uintmax_t{1} << 30;
 
 struct PackVertex {
     int16_t x = 0, y = 0, z = 0;     // model-space position, engine units

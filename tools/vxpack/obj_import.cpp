@@ -2,9 +2,12 @@
 #include "obj_import.h"
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 
 #include <tiny_obj_loader.h>
 
+#include "files.h"
 #include "model.h"
 
 namespace vxpack {
@@ -27,10 +30,29 @@ RawObject& objectNamed(RawModel& model, size_t firstOfFile, const std::string& n
     return model.objects.back();
 }
 
+// The material libraries an OBJ file names (`mtllib a.mtl b.mtl`), beside it as tinyobjloader
+// looks for them.
+std::vector<std::filesystem::path> materialLibraries(const std::filesystem::path& path) {
+    std::vector<std::filesystem::path> libraries;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string keyword, name;
+        if (!(words >> keyword) || keyword != "mtllib") continue;
+        while (words >> name) libraries.push_back(path.parent_path() / name);
+    }
+    return libraries;
+}
+
 }  // namespace
 
 void importObj(const std::filesystem::path& path, RawModel& model) {
-    if (!std::filesystem::is_regular_file(path)) throw PackError("cannot open " + path.string());
+    checkInputFile(path, kMaxSourceBytes);
+    for (const auto& library : materialLibraries(path)) {
+        if (std::filesystem::exists(library)) checkInputFile(library, kMaxSourceBytes);
+        model.libraries.push_back(library);
+    }
     tinyobj::ObjReaderConfig config;
     config.triangulate = true;
     config.vertex_color = false;

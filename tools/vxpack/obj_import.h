@@ -42,10 +42,11 @@ struct RawModel {
     std::vector<std::array<double, 3>> normals;
     std::vector<RawMaterial> materials;
     std::vector<RawObject> objects;
+    std::vector<std::filesystem::path> libraries;  // the MTL files the OBJ files name
 };
 
 // Appends the objects of one OBJ file to `model`. Throws PackError when the file or its
-// material library cannot be read.
+// material library cannot be read, or is larger than kMaxSourceBytes.
 void importObj(const std::filesystem::path& path, RawModel& model);
 
 }  // namespace vxpack

@@ -219,20 +219,34 @@ PackResult packModels(const PackOptions& options) {
     for (const auto& raw : model.objects) result.scene.objects.push_back(convertObject(raw, model, placement, textures, options));
     result.textures = textures.take();
     result.sources = options.inputs;
+    result.sources.insert(result.sources.end(), model.libraries.begin(), model.libraries.end());
     result.sources.insert(result.sources.end(), textures.images().begin(), textures.images().end());
     return result;
 }
 
-void writePair(const PackResult& result, const std::filesystem::path& scenePath, const std::filesystem::path& texturePath) {
+namespace {
+
+// One file under two names: the same inode, or (for names that do not exist yet) the same path
+// once symbolic links, "." and ".." are resolved.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
     std::error_code error;
-    if (std::filesystem::equivalent(scenePath, texturePath, error) || scenePath.lexically_normal() == texturePath.lexically_normal())
-        throw PackError("the scene file and the texture file must be different files");
+    if (std::filesystem::equivalent(a, b, error)) return true;
+    std::error_code errorA, errorB;
+    const auto canonicalA = std::filesystem::weakly_canonical(a, errorA);
+    const auto canonicalB = std::filesystem::weakly_canonical(b, errorB);
+    return errorA ? a.lexically_normal() == b.lexically_normal() : !errorB && canonicalA == canonicalB;
+}
+
+}  // namespace
+
+void writePair(const PackResult& result, const std::filesystem::path& scenePath, const std::filesystem::path& texturePath) {
+    if (sameFile(scenePath, texturePath)) throw PackError("the scene file and the texture file must be different files");
     for (const auto& output : {scenePath, texturePath}) {
         const auto folder = output.parent_path().empty() ? std::filesystem::path(".") : output.parent_path();
         if (!std::filesystem::is_directory(folder)) throw PackError("no such directory: " + folder.string());
         for (const auto& source : result.sources)
-            if (std::filesystem::equivalent(output, source, error))
-                throw PackError("refusing to overwrite the input " + source.string());
+            if (sameFile(output, source))
+                throw PackError("refusing to overwrite the input " + source.string() + " with " + output.string());
     }
     writeFileAtomically(scenePath, sceneFileBytes(result.scene));
     writeFileAtomically(texturePath, textureFileBytes(result.textures));

@@ -42,7 +42,7 @@ struct PackOptions {
 struct PackResult {
     PackScene scene;
     PackTextures textures;
-    std::vector<std::filesystem::path> sources;  // every file read: the OBJ files and images
+    std::vector<std::filesystem::path> sources;  // every file read: OBJ, MTL and image files
 };
 
 PackResult packModels(const PackOptions& options);
