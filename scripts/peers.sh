@@ -14,13 +14,15 @@ Usage: scripts/peers.sh [sat|scaling|all] [peers options]
            unset, 0 and 1) and softpipe, interleaved batches; writes docs/peer_ours.png,
            docs/peer_llvmpipe.png and docs/peer_softpipe.png of one frame.
   scaling  test spheres from vxpack: ms a frame against triangles (528..32040, radius 90) and
-           against covered pixels (2024 triangles, radius 20..180), ours against llvmpipe
+           against covered pixels (528 triangles, radius 20..180), ours against llvmpipe
            (LP_NUM_THREADS 0 and unset); CSVs in build-peers/scaling/, charts
            docs/scaling_triangles.png and docs/scaling_pixels.png.
   all      both.
 
 Options after the mode go to the peers program (build-peers/bin/peers --help), e.g.
---batches 20 --frames 200. JOBS sets the build's parallel jobs (default 2).
+--batches 20 --frames 200. JOBS sets the build's parallel jobs (default 2). The charts show
+processor time of ours and single-threaded llvmpipe (robust on a busy machine); with
+PEERS_CLOCK=wall they show wall-clock time of every renderer measured.
 USAGE
 }
 
@@ -62,8 +64,15 @@ if [ "$mode" = scaling ] || [ "$mode" = all ]; then
   }
   peer_args=("$@")
   series triangles 500 90 1000 90 2000 90 4000 90 8000 90 16000 90 32000 90
-  series pixels 2000 20 2000 40 2000 60 2000 90 2000 120 2000 150 2000 180
-  "$bin/peers_plot" "$work/triangles.csv" docs/scaling_triangles.png
-  "$bin/peers_plot" --x ours_pixels --title "MS A FRAME AGAINST PIXELS" "$work/pixels.csv" docs/scaling_pixels.png
+  series pixels 500 20 500 40 500 60 500 90 500 120 500 150 500 180
+  if [ "${PEERS_CLOCK:-cpu}" = cpu ]; then
+    plot=(--columns _cpu --series ours --series llvmpipe:0)
+    what="CPU MS A FRAME"
+  else
+    plot=(--columns _ms)
+    what="MS A FRAME"
+  fi
+  "$bin/peers_plot" "${plot[@]}" --title "$what, TRIANGLES" "$work/triangles.csv" docs/scaling_triangles.png
+  "$bin/peers_plot" "${plot[@]}" --x ours_pixels --title "$what, PIXELS" "$work/pixels.csv" docs/scaling_pixels.png
   echo "wrote $work/triangles.csv, $work/pixels.csv, docs/scaling_triangles.png and docs/scaling_pixels.png"
 fi

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstring>
+#include <map>
+#include <tuple>
 
 #define GL_GLEXT_PROTOTYPES
 #include <GL/osmesa.h>
@@ -29,7 +31,7 @@ struct GlCorner {
 };
 static_assert(sizeof(GlCorner) == 24);
 
-// The faces of one texture: a run of corners in the vertex buffer.
+// The faces of one texture: a run of indices in the element buffer.
 struct Batch {
     GLuint texture;
     int32_t drawMode;
@@ -117,7 +119,6 @@ Mat34 runningMatrix(int32_t angle, const SceneObject& object) {
 struct GlPeer::State {
     OSMesaContext context = nullptr;
     std::vector<uint16_t> colour = std::vector<uint16_t>(kWidth * kHeight);
-    GLuint buffer = 0;
     std::vector<Batch> batches;  // opaque and keyed first, then the averaged ones
 };
 
@@ -135,26 +136,37 @@ bool GlPeer::open(const SceneObject& object, std::string* error) {
         *error = "OSMesa cannot make a 320x240 RGB565 context with a 16-bit depth buffer";
         return false;
     }
-    // Corners grouped by texture, opaque and keyed textures before the averaged ones.
+    // Corners grouped by texture, opaque and keyed textures before the averaged ones; a corner
+    // with the same vertex and u/v as an earlier one of its texture is drawn from the same
+    // index, so GL transforms each vertex about as often as ours does.
     std::vector<GlCorner> corners;
+    std::vector<GLuint> indices;
     for (int pass = 0; pass < 2; ++pass) {
         for (int t = 0; t < kMaxTextures; ++t) {
             const Texture& texture = TextureTable[t];
             if ((texture.drawMode >= 2) != (pass == 1)) continue;
-            const auto first = GLint(corners.size());
+            const auto first = GLint(indices.size());
+            std::map<std::tuple<const ProjectedVertex*, int16_t, int16_t>, GLuint> seen;
             for (int32_t f = 0; f < object.faceCount; ++f) {
                 const MeshFace& face = object.faces[f];
                 if (face.texture != &texture) continue;
-                for (const FaceCorner& c : face.corner) corners.push_back(corner(c, texture));
+                for (const FaceCorner& c : face.corner) {
+                    const auto [at, fresh] = seen.try_emplace({c.vertex, c.u, c.v}, GLuint(corners.size()));
+                    if (fresh) corners.push_back(corner(c, texture));
+                    indices.push_back(at->second);
+                }
             }
-            if (GLint(corners.size()) == first) continue;
+            if (GLint(indices.size()) == first) continue;
             state_->batches.push_back(Batch{uploadTexture(texture), texture.drawMode, texture.backfaceCull != 0,
-                                            first, GLsizei(GLint(corners.size()) - first)});
+                                            first, GLsizei(GLint(indices.size()) - first)});
         }
     }
-    glGenBuffers(1, &state_->buffer);
-    glBindBuffer(GL_ARRAY_BUFFER, state_->buffer);
+    GLuint buffers[2];
+    glGenBuffers(2, buffers);
+    glBindBuffer(GL_ARRAY_BUFFER, buffers[0]);
     glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(corners.size() * sizeof(GlCorner)), corners.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers[1]);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(indices.size() * sizeof(GLuint)), indices.data(), GL_STATIC_DRAW);
     glInterleavedArrays(GL_T2F_C4UB_V3F, 0, nullptr);
 
     glViewport(0, 0, kWidth, kHeight);
@@ -201,7 +213,8 @@ void GlPeer::drawFrame(int32_t angle) {
         if (b.drawMode == 1 || b.drawMode >= 3 || b.drawMode < 0) glEnable(GL_ALPHA_TEST);
         else glDisable(GL_ALPHA_TEST);
         glBindTexture(GL_TEXTURE_2D, b.texture);
-        glDrawArrays(GL_TRIANGLES, b.first, b.count);
+        glDrawElements(GL_TRIANGLES, b.count, GL_UNSIGNED_INT,
+                       reinterpret_cast<const void*>(uintptr_t(b.first) * sizeof(GLuint)));
     }
     if (averaging) {
         glDepthMask(GL_TRUE);

@@ -2,7 +2,6 @@
 #include "ours.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "app/app.h"
 
@@ -40,11 +39,10 @@ void drawOurFrame(int32_t angle) {
     renderContext.present();
 }
 
-double timeOurFrames(int32_t angle, int32_t frames) {
-    const auto start = std::chrono::steady_clock::now();
+Timing timeOurFrames(int32_t angle, int32_t frames) {
+    const Stopwatch watch;
     for (int32_t i = 0; i < frames; ++i) drawOurFrame(angle + 17 * i);
-    const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
-    return spent.count();
+    return watch.elapsed();
 }
 
 std::vector<uint16_t> ourPicture(int32_t angle) {

@@ -13,6 +13,8 @@
 
 #include <veloxia/veloxia.h>
 
+#include "timing.h"
+
 namespace peers {
 
 // Loads DIR/veloxia3dbench1 and DIR/veloxia3dbench2 as the benchmark does and picks the
@@ -22,8 +24,9 @@ const veloxia::SceneObject& ourObject();
 const char* ourPresentName();
 
 void drawOurFrame(int32_t angle);
-// Seconds for `frames` frames from angle `angle` on, 17 units apart.
-double timeOurFrames(int32_t angle, int32_t frames);
+// Time of `frames` frames from angle `angle` on, 17 units apart (the peers are other
+// processes, so this process's processor time is ours alone).
+Timing timeOurFrames(int32_t angle, int32_t frames);
 // The frame of this angle as the portrait display shows it, 240x320 RGB565.
 std::vector<uint16_t> ourPicture(int32_t angle);
 

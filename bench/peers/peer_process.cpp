@@ -2,7 +2,6 @@
 #include "peer_process.h"
 
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -16,7 +15,7 @@ namespace peers {
 
 namespace {
 
-// What the parent asks; the answers are a double (kTime) or the picture (kPicture).
+// What the parent asks; the answers are a Timing (kTime) or the picture (kPicture).
 enum Op : int32_t { kQuit = 0, kTime = 1, kPicture = 2 };
 
 struct Command {
@@ -81,11 +80,10 @@ int serve(const PeerSetting& setting, const veloxia::SceneObject& object, int in
     Command c{};
     while (readAll(in, &c, sizeof c) && c.op != kQuit) {
         if (c.op == kTime) {
-            const auto start = std::chrono::steady_clock::now();
+            const Stopwatch watch;
             for (int32_t i = 0; i < c.frames; ++i) peer.drawFrame(c.angle + 17 * i);
-            const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - start;
-            const double seconds = spent.count();
-            writeAll(out, &seconds, sizeof seconds);
+            const Timing spent = watch.elapsed();
+            writeAll(out, &spent, sizeof spent);
         } else {
             peer.drawFrame(c.angle);
             peer.readPicture(picture.data());
@@ -165,12 +163,12 @@ bool PeerProcess::start(const veloxia::SceneObject& object, std::string* error) 
     return true;
 }
 
-double PeerProcess::timeFrames(int32_t angle, int32_t frames) {
+Timing PeerProcess::timeFrames(int32_t angle, int32_t frames) {
     const Command c{kTime, angle, frames};
     writeAll(toChild_, &c, sizeof c);
-    double seconds = 0;
-    if (!readAll(fromChild_, &seconds, sizeof seconds)) throw std::runtime_error("the " + setting_.label + " peer ended");
-    return seconds;
+    Timing spent;
+    if (!readAll(fromChild_, &spent, sizeof spent)) throw std::runtime_error("the " + setting_.label + " peer ended");
+    return spent;
 }
 
 std::vector<uint16_t> PeerProcess::picture(int32_t angle) {

@@ -14,6 +14,8 @@
 
 #include <veloxia/veloxia.h>
 
+#include "timing.h"
+
 namespace peers {
 
 struct PeerSetting {
@@ -38,9 +40,9 @@ public:
     const PeerSetting& setting() const { return setting_; }
     const std::string& renderer() const { return renderer_; }  // what GL says it is
 
-    // Draws `frames` frames from angle `angle` on, 17 units apart; returns the seconds the child
+    // Draws `frames` frames from angle `angle` on, 17 units apart; returns the time the child
     // measured from its first clear to the glFinish of its last frame.
-    double timeFrames(int32_t angle, int32_t frames);
+    Timing timeFrames(int32_t angle, int32_t frames);
     // The frame of this angle, landscape RGB565, rows from the top.
     std::vector<uint16_t> picture(int32_t angle);
     void stop();

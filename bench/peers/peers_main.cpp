@@ -37,11 +37,10 @@ struct Options {
     fs::path csv;
 };
 
-// One renderer's totals over the batches, ours first.
+// One renderer's batches, ours first.
 struct Tally {
     std::string label, what;
-    double seconds = 0;
-    std::vector<double> batchSeconds;
+    std::vector<Timing> batches;
     int64_t covered = 0;
 };
 
@@ -89,34 +88,43 @@ void measure(const Options& o, std::vector<Tally>& tallies, std::vector<std::uni
         const int32_t angle = 17 * o.frames * b;
         for (size_t k = 0; k < tallies.size(); ++k) {
             const size_t r = (k + size_t(b)) % tallies.size();
-            const double s = run(r, angle);
-            tallies[r].seconds += s;
-            tallies[r].batchSeconds.push_back(s);
+            tallies[r].batches.push_back(run(r, angle));
         }
     }
 }
 
+// Median over the batches of a batch's milliseconds per frame (wall or processor), or of the
+// ratio of a peer's batch to ours: the median keeps a batch that another program interrupted
+// from moving the figure.
+double medianMs(const Tally& t, double Timing::*clock, int32_t frames) {
+    std::vector<double> ms;
+    for (const Timing& b : t.batches) ms.push_back(1000.0 * (b.*clock) / frames);
+    return median(ms);
+}
+
+double medianRatio(const Tally& peer, const Tally& ours, double Timing::*clock) {
+    std::vector<double> ratios;
+    for (size_t b = 0; b < peer.batches.size(); ++b) ratios.push_back(peer.batches[b].*clock / (ours.batches[b].*clock));
+    return median(ratios);
+}
+
 void report(const Options& o, const fs::path& dir, const std::vector<Tally>& t, FILE* out) {
     const auto& object = ourObject();
-    const double frames = double(o.frames) * o.batches;
     std::fprintf(out, "\n%s: object \"%s\", %d triangles, %d batches of %d frames, interleaved\n",
                  dir.string().c_str(), object.name, object.faceCount, o.batches, o.frames);
-    std::fprintf(out, "%-12s %10s %9s %9s %10s %10s  %s\n", "renderer", "frames/s", "ms/frame", "pixels",
-                 "ours/peer", "(median)", "what");
+    std::fprintf(out, "%-11s %9s %9s %9s %7s %10s %10s  %s\n", "renderer", "frames/s", "ms/frame", "cpu ms", "pixels",
+                 "ours/peer", "cpu ratio", "what");
     for (size_t r = 0; r < t.size(); ++r) {
-        const double fps = frames / t[r].seconds;
-        std::fprintf(out, "%-12s %10.1f %9.3f %9lld", t[r].label.c_str(), fps, 1000.0 / fps, (long long)t[r].covered);
-        if (r == 0) {
-            std::fprintf(out, " %10s %10s", "", "");
-        } else {
-            std::vector<double> ratios;
-            for (size_t b = 0; b < t[r].batchSeconds.size(); ++b) ratios.push_back(t[r].batchSeconds[b] / t[0].batchSeconds[b]);
-            std::fprintf(out, " %10.2f %10.2f", t[r].seconds / t[0].seconds, median(ratios));
-        }
+        const double ms = medianMs(t[r], &Timing::wall, o.frames);
+        std::fprintf(out, "%-11s %9.1f %9.3f %9.3f %7lld", t[r].label.c_str(), 1000.0 / ms, ms,
+                     medianMs(t[r], &Timing::cpu, o.frames), (long long)t[r].covered);
+        if (r == 0) std::fprintf(out, " %10s %10s", "", "");
+        else std::fprintf(out, " %10.2f %10.2f", medianRatio(t[r], t[0], &Timing::wall), medianRatio(t[r], t[0], &Timing::cpu));
         std::fprintf(out, "  %s\n", t[r].what.c_str());
     }
-    std::fprintf(out, "ours/peer: the peer's time for the same frames over ours (all batches, and the median of the "
-                      "batches' ratios); pixels: mean covered pixels of 16 frames\n");
+    std::fprintf(out, "medians over the batches; ours/peer: the peer's wall-clock time for the same frames over "
+                      "ours; cpu ratio: the same in processor time (all of a peer's threads); pixels: mean covered "
+                      "pixels of 16 frames\n");
 }
 
 void appendCsv(const Options& o, const fs::path& dir, const std::vector<Tally>& t) {
@@ -124,12 +132,11 @@ void appendCsv(const Options& o, const fs::path& dir, const std::vector<Tally>& 
     std::ofstream csv(o.csv, std::ios::app);
     if (fresh) {
         csv << "data,triangles,ours_pixels,peer_pixels";
-        for (const auto& x : t) csv << "," << x.label << "_ms";
+        for (const auto& x : t) csv << "," << x.label << "_ms," << x.label << "_cpu";
         csv << "\n";
     }
     csv << dir.string() << "," << ourObject().faceCount << "," << t[0].covered << "," << (t.size() > 1 ? t[1].covered : 0);
-    const double frames = double(o.frames) * o.batches;
-    for (const auto& x : t) csv << "," << 1000.0 * x.seconds / frames;
+    for (const auto& x : t) csv << "," << medianMs(x, &Timing::wall, o.frames) << "," << medianMs(x, &Timing::cpu, o.frames);
     csv << "\n";
     if (!csv) throw std::runtime_error("cannot write " + o.csv.string());
 }
@@ -141,7 +148,7 @@ int runDataSet(const Options& o, const fs::path& dir, const std::vector<PeerSett
         return 1;
     }
     std::vector<std::unique_ptr<PeerProcess>> peers;
-    std::vector<Tally> tallies{{"ours", std::string("veloxia, fillAffine, ") + ourPresentName(), 0, {}, 0}};
+    std::vector<Tally> tallies{{"ours", std::string("veloxia, fillAffine, ") + ourPresentName(), {}, 0}};
     for (const auto& s : settings) {
         peers.push_back(std::make_unique<PeerProcess>(s));
         if (!peers.back()->start(ourObject(), &error)) {
@@ -150,7 +157,7 @@ int runDataSet(const Options& o, const fs::path& dir, const std::vector<PeerSett
         }
         const std::string threads = s.driver != "llvmpipe" ? "" : s.threads < 0 ? ", LP_NUM_THREADS unset" :
                                     ", LP_NUM_THREADS=" + std::to_string(s.threads);
-        tallies.push_back({s.label, peers.back()->renderer() + threads, 0, {}, 0});
+        tallies.push_back({s.label, peers.back()->renderer() + threads, {}, 0});
     }
     tallies[0].covered = meanCovered(ourPicture, o.frames);
     for (size_t p = 0; p < peers.size(); ++p) {
@@ -178,7 +185,8 @@ int main(int argc, char** argv) {
     app.add_option("--batches", o.batches, "batches per renderer")->check(CLI::Range(1, 10000))->capture_default_str();
     app.add_option("--picture-angle", o.pictureAngle, "rotation angle of the pictured frame")->capture_default_str();
     app.add_option("--png-dir", o.pngDir, "write peer_ours.png and peer_<driver>.png of one frame into this folder");
-    app.add_option("--csv", o.csv, "append one row per data set: triangles, covered pixels, ms per frame of each");
+    app.add_option("--csv", o.csv, "append one row per data set: triangles, covered pixels, then per renderer the "
+                   "median ms per frame (wall clock, <name>_ms, and processor, <name>_cpu)");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

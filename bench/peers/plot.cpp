@@ -2,7 +2,7 @@
 // peers_plot: draws a CSV of the peers program (one row per data set) as a line chart with the
 // engine itself: lines and the built-in font into the FrameBuffer, shown through ShadeLut and
 // written as a PNG at twice the size. The x axis is the triangle count (log 2 scale) or the
-// covered pixels (linear); the y axis is milliseconds per frame, one line per *_ms column.
+// covered pixels (linear); the y axis is milliseconds per frame, one line per *_ms (or *_cpu) column.
 // Exit status: 0 done, 1 the CSV or the PNG failed, 2 bad usage.
 #include <algorithm>
 #include <cmath>
@@ -41,7 +41,8 @@ std::vector<std::string> splitCsv(const std::string& line) {
     return cells;
 }
 
-Table readTable(const std::string& path, const std::string& xColumn) {
+Table readTable(const std::string& path, const std::string& xColumn, const std::string& suffix,
+                const std::vector<std::string>& only) {
     std::ifstream in(path);
     std::string line;
     if (!std::getline(in, line)) throw std::runtime_error("cannot read " + path);
@@ -51,12 +52,14 @@ Table readTable(const std::string& path, const std::string& xColumn) {
     std::vector<int> columns;
     for (size_t c = 0; c < header.size(); ++c) {
         if (header[c] == xColumn) xAt = int(c);
-        if (header[c].size() > 3 && header[c].ends_with("_ms")) {
+        if (header[c].size() > suffix.size() && header[c].ends_with(suffix)) {
+            const std::string name = header[c].substr(0, header[c].size() - suffix.size());
+            if (!only.empty() && std::find(only.begin(), only.end(), name) == only.end()) continue;
             columns.push_back(int(c));
-            t.series.push_back({header[c].substr(0, header[c].size() - 3), {}});
+            t.series.push_back({name, {}});
         }
     }
-    if (xAt < 0 || columns.empty()) throw std::runtime_error(path + " has no column " + xColumn + " or no *_ms column");
+    if (xAt < 0 || columns.empty()) throw std::runtime_error(path + " has no column " + xColumn + " or no *" + suffix + " column");
     while (std::getline(in, line)) {
         const auto cells = splitCsv(line);
         if (cells.size() != header.size()) continue;
@@ -150,11 +153,15 @@ bool writeDoubled(const std::string& path, std::string* error) {
 int main(int argc, char** argv) {
     CLI::App app{"peers_plot: milliseconds per frame of each renderer against triangles or covered pixels, "
                  "drawn with the engine"};
-    std::string csv, out, x = "triangles", title = "MS A FRAME AGAINST TRIANGLES";
+    std::string csv, out, x = "triangles", title = "MS A FRAME AGAINST TRIANGLES", suffix = "_ms";
     app.add_option("csv", csv, "the CSV the peers program appended with --csv")->required();
     app.add_option("png", out, "the PNG to write (640x480)")->required();
     app.add_option("--x", x, "x axis: triangles (log scale) or ours_pixels")
         ->check(CLI::IsMember({"triangles", "ours_pixels"}))->capture_default_str();
+    app.add_option("--columns", suffix, "the y columns: _ms (wall clock) or _cpu (processor time)")
+        ->check(CLI::IsMember({"_ms", "_cpu"}))->capture_default_str();
+    std::vector<std::string> only;
+    app.add_option("--series", only, "draw only these renderers (e.g. ours llvmpipe:0); default all");
     app.add_option("--title", title, "title line (capitals, digits, . , : - and spaces)")->capture_default_str();
     try {
         app.parse(argc, argv);
@@ -163,11 +170,11 @@ int main(int argc, char** argv) {
         return status == 0 ? 0 : 2;
     }
     try {
-        const Table t = readTable(csv, x);
+        const Table t = readTable(csv, x, suffix, only);
         double top = 0;
         for (const auto& s : t.series) top = std::max(top, *std::max_element(s.ms.begin(), s.ms.end()));
         const bool logX = x == "triangles";
-        const Axes axes{logX, logX ? 256.0 : 0.0, logX ? 65536.0 : 80000.0, niceCeiling(top)};
+        const Axes axes{logX, logX ? 256.0 : 0.0, logX ? 65536.0 : 85000.0, niceCeiling(top)};
         initEngine(&renderContext);
         std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
         drawFrame(axes, title, logX ? "TRIANGLES, LOG SCALE" : "COVERED PIXELS");
