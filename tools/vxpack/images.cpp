@@ -13,6 +13,20 @@
 #include "files.h"
 #include "model.h"
 
+namespace {
+
+// stb_image's allocations: zeroed, so that a JPEG scan using a Huffman table the file never
+// defined reads zeros rather than leftover heap bytes, and at most kMaxDecodeBytes each, so that
+// a PNG chunk claiming 2 GB fails at once (the largest image accepted needs 8192 * 8192 * 4).
+constexpr size_t kMaxDecodeBytes = size_t{320} << 20;
+void* decodeAlloc(size_t size) { return size <= kMaxDecodeBytes ? std::calloc(1, size) : nullptr; }
+void* decodeRealloc(void* p, size_t size) { return size <= kMaxDecodeBytes ? std::realloc(p, size) : nullptr; }
+
+}  // namespace
+
+#define STBI_MALLOC(size) decodeAlloc(size)
+#define STBI_REALLOC(p, size) decodeRealloc(p, size)
+#define STBI_FREE(p) std::free(p)
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_FAILURE_USERMSG
 #define STBI_NO_HDR
@@ -53,6 +67,13 @@ std::vector<std::vector<Tap>> axisTaps(int32_t source, int32_t target) {
     return taps;
 }
 
+// How stb_image recognises a JPEG: fill bytes FF, then the start-of-image marker D8.
+bool looksLikeJpeg(const Bytes& b) {
+    size_t at = 0;
+    while (at < b.size() && b[at] == 0xFF) ++at;
+    return at > 0 && at < b.size() && b[at] == 0xD8;
+}
+
 // True when a JPEG Huffman table claims more than 256 codes. stb_image 2.27 writes such a
 // table's code lengths past the end of its 257-entry list, so these corrupt files are refused
 // before decoding. Every table stb_image reads follows the marker bytes FF C4, so looking after
@@ -78,8 +99,7 @@ RgbaImage loadImage(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof()) throw PackError("cannot read image " + path.string() + ": cannot open the file");
-    const bool jpeg = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
-    if (jpeg && hasOversizedHuffmanTable(bytes))
+    if (looksLikeJpeg(bytes) && hasOversizedHuffmanTable(bytes))
         throw PackError("cannot read image " + path.string() + ": Corrupt JPEG (a Huffman table of more than 256 codes)");
     if (bytes.size() > static_cast<size_t>(INT_MAX)) throw PackError("cannot read image " + path.string() + ": too large");
     int width = 0, height = 0, channels = 0;
