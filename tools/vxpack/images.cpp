@@ -74,6 +74,17 @@ bool looksLikeJpeg(const Bytes& b) {
     return at > 0 && at < b.size() && b[at] == 0xD8;
 }
 
+// stb_image reads the pixels of an uncompressed TGA (types 1, 2, 3) past the end of the file as
+// zeros, so a cut file would come out partly black (a 54-byte file as 4112x4112 pixels); we refuse
+// it, as the engine's own TGA loader does. The other formats are known by their first bytes.
+bool isCutTga(const Bytes& b) {
+    const bool other = looksLikeJpeg(b) || (b.size() >= 2 && ((b[0] == 0x89 && b[1] == 'P') || (b[0] == 'B' && b[1] == 'M')));
+    if (other || b.size() < 18 || b[2] < 1 || b[2] > 3) return false;
+    const int64_t colourMap = b[1] == 1 ? int64_t(b[5] | b[6] << 8) * ((b[7] + 7) / 8) : 0;
+    const int64_t pixels = int64_t(b[12] | b[13] << 8) * (b[14] | b[15] << 8);
+    return static_cast<int64_t>(b.size()) < 18 + b[0] + colourMap + pixels * ((b[16] + 7) / 8);
+}
+
 // True when a JPEG Huffman table claims more than 256 codes. stb_image 2.27 writes such a
 // table's code lengths past the end of its 257-entry list, so these corrupt files are refused
 // before decoding. Every table stb_image reads follows the marker bytes FF C4, so looking after
@@ -101,6 +112,7 @@ RgbaImage loadImage(const std::filesystem::path& path) {
     if (!in.good() && !in.eof()) throw PackError("cannot read image " + path.string() + ": cannot open the file");
     if (looksLikeJpeg(bytes) && hasOversizedHuffmanTable(bytes))
         throw PackError("cannot read image " + path.string() + ": Corrupt JPEG (a Huffman table of more than 256 codes)");
+    if (isCutTga(bytes)) throw PackError("cannot read image " + path.string() + ": the TGA pixel data is cut short");
     if (bytes.size() > static_cast<size_t>(INT_MAX)) throw PackError("cannot read image " + path.string() + ": too large");
     int width = 0, height = 0, channels = 0;
     stbi_uc* data = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 4);
