@@ -118,6 +118,11 @@ RgbaImage loadImage(const std::filesystem::path& path) {
     stbi_uc* data = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 4);
     if (data == nullptr)
         throw PackError("cannot read image " + path.string() + ": " + stbi_failure_reason());
+    if (width <= 0 || height <= 0) {  // stb_image 2.27 passes a BMP of height 0
+        stbi_image_free(data);
+        throw PackError("cannot read image " + path.string() + ": it has no pixels (" + std::to_string(width) + "x" +
+                        std::to_string(height) + ")");
+    }
     RgbaImage image;
     image.width = width;
     image.height = height;
