@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "app/app.h"
+
 namespace {
 
 using namespace veloxia;
@@ -21,28 +23,9 @@ SceneObject* loadSat() {
         initEngine(&renderContext);
         stackInit(&matrixStack, 4);
         const auto dir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-        if (!loadSceneFile(dir / "veloxia3dbench1") || !loadTextureFile(dir / "veloxia3dbench2")) return nullptr;
-        SceneObject* object = findSceneObject("Sat");
-        if (object == nullptr) return nullptr;
-        centreSceneObject(object);
-        object->matrix[9] = object->matrix[10] = object->matrix[11] = 0;
-        return object;
+        return loadBenchmarkData(dir) != 0 ? benchObject : nullptr;
     }();
     return sat;
-}
-
-// The running screen's matrix set-up for one frame, then `draw` with the matrix in place.
-template <typename Draw>
-void withFrameMatrix(SceneObject* sat, int angle, Draw draw) {
-    stackPush(&matrixStack);
-    matTranslate(matrixStack.top, 0, 0, -350);
-    matRotateZ(matrixStack.top, angle / 20);
-    stackPush(&matrixStack);
-    matRotateY(matrixStack.top, angle / 10);
-    matMultiply(matrixStack.top, &sat->matrix);
-    draw();
-    stackPop(&matrixStack);
-    stackPop(&matrixStack);
 }
 
 void setCounters(benchmark::State& state, const SceneObject* sat) {
@@ -56,7 +39,9 @@ void BM_SatTransform(benchmark::State& state) {
     if (sat == nullptr) return state.SkipWithError("veloxia3dbench1/2 with the object Sat not found");
     int angle = 0;
     for (auto _ : state) {
-        withFrameMatrix(sat, angle, [sat] { transformObject(&renderContext, sat); });
+        pushRunningMatrices(sat, angle);
+        transformObject(&renderContext, sat);
+        popRunningMatrices();
         benchmark::ClobberMemory();
         angle += 17;
     }
@@ -71,7 +56,7 @@ void BM_SatRender(benchmark::State& state) {
     if (sat == nullptr) return state.SkipWithError("veloxia3dbench1/2 with the object Sat not found");
     int angle = 0;
     for (auto _ : state) {
-        withFrameMatrix(sat, angle, [sat] { renderObject(&renderContext, sat); });
+        renderRunningObject(angle, sat);
         if (faceQueue.itemCount != 0) flushFaceQueue(&faceQueue);
         benchmark::ClobberMemory();
         state.PauseTiming();

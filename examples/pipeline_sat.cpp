@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "png_writer.h"
 
 namespace {
@@ -24,35 +25,9 @@ namespace fs = std::filesystem;
 // The running screen's angle accumulator after a number of frames grows by 17 a frame.
 constexpr int kAngles[] = {0, 17 * 300, 17 * 700, 17 * 1000};
 
-bool loadSat(const fs::path& dataDir, SceneObject*& sat) {
-    initEngine(&renderContext);
-    stackInit(&matrixStack, 4);
-    if (!loadSceneFile(dataDir / "veloxia3dbench1") || !loadTextureFile(dataDir / "veloxia3dbench2")) {
-        const LoadError& e = lastLoadError();
-        std::fprintf(stderr, "pipeline_sat: %s: %s\n", e.file.string().c_str(), e.reason.c_str());
-        return false;
-    }
-    sat = findSceneObject("Sat");
-    if (sat == nullptr) {
-        std::fprintf(stderr, "pipeline_sat: the scene has no object named Sat\n");
-        return false;
-    }
-    centreSceneObject(sat);
-    sat->matrix[9] = sat->matrix[10] = sat->matrix[11] = 0;
-    return true;
-}
-
-// One frame of the running screen's object: the same matrix set-up, the queue flush and present.
-void drawFrame(SceneObject* sat, int angle) {
-    stackPush(&matrixStack);
-    matTranslate(matrixStack.top, 0, 0, -350);
-    matRotateZ(matrixStack.top, angle / 20);
-    stackPush(&matrixStack);
-    matRotateY(matrixStack.top, angle / 10);
-    matMultiply(matrixStack.top, &sat->matrix);
-    renderObject(&renderContext, sat);
-    stackPop(&matrixStack);
-    stackPop(&matrixStack);
+// One frame of the running screen's object, the queue flush and present.
+void drawFrame(int angle) {
+    renderRunningObject(angle);
     if (faceQueue.itemCount != 0) flushFaceQueue(&faceQueue);
     presentGeneric();
 }
@@ -67,13 +42,17 @@ int main(int argc, char** argv) {
     const fs::path dataDir = argc > 1 ? fs::path(argv[1]) : fs::read_symlink("/proc/self/exe").parent_path();
     const fs::path outDir = argc > 2 ? fs::path(argv[2]) : fs::current_path();
 
-    SceneObject* sat = nullptr;
-    if (!loadSat(dataDir, sat)) return 1;
+    initEngine(&renderContext);
+    stackInit(&matrixStack, 4);
+    if (loadBenchmarkData(dataDir) == 0) {
+        std::fprintf(stderr, "pipeline_sat: %s\n", startupError().c_str());
+        return 1;
+    }
     presentGeneric();  // the buffer starts cleared, as after any earlier frame
 
     std::vector<uint16_t> screen(kScreenWidth * kScreenHeight);
     for (int angle : kAngles) {
-        drawFrame(sat, angle);
+        drawFrame(angle);
         readDisplayPortrait(screen.data());
         const fs::path file = outDir / ("pipeline_sat_" + std::to_string(angle) + ".png");
         std::string error;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "app/app.h"
 #include "support/probe_object.h"
 
 namespace {
@@ -37,15 +38,7 @@ uint64_t screenSum() {
 
 // The running screen's object at `angle`, with the queue flushed as the main loop does.
 void drawFrame(SceneObject* object, int angle) {
-    stackPush(&matrixStack);
-    matTranslate(matrixStack.top, 0, 0, -350);
-    matRotateZ(matrixStack.top, angle / 20);
-    stackPush(&matrixStack);
-    matRotateY(matrixStack.top, angle / 10);
-    matMultiply(matrixStack.top, &object->matrix);
-    renderObject(&renderContext, object);
-    stackPop(&matrixStack);
-    stackPop(&matrixStack);
+    renderRunningObject(angle, object);
     if (faceQueue.itemCount != 0) flushFaceQueue(&faceQueue);
 }
 
@@ -84,16 +77,11 @@ TEST_F(GoldenFrames, ProbeObject) {
                                 });
 }
 
-// The benchmark object from the default data files the build writes, centred as start-up does.
+// The benchmark object from the default data files the build writes, loaded as start-up does.
 TEST_F(GoldenFrames, Sat) {
     const std::filesystem::path dir = VX_BINARY_DIR "/bin";
-    ASSERT_EQ(loadSceneFile(dir / "veloxia3dbench1"), 1) << lastLoadError().reason;
-    ASSERT_EQ(loadTextureFile(dir / "veloxia3dbench2"), 1) << lastLoadError().reason;
-    SceneObject* sat = findSceneObject("Sat");
-    ASSERT_NE(sat, nullptr);
-    centreSceneObject(sat);
-    sat->matrix[9] = sat->matrix[10] = sat->matrix[11] = 0;
-    expectFrames(sat, {
+    ASSERT_EQ(loadBenchmarkData(dir), 1) << startupError();
+    expectFrames(benchObject, {
                           {0, 16479194170236861003ull, 4392131159169057608ull},
                           {17 * 300, 5841634928733927783ull, 7275461288711840932ull},
                           {17 * 700, 13642864769670735721ull, 7275612753273272083ull},

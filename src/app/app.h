@@ -88,6 +88,11 @@ inline constexpr const char* kBenchObjectName = "Sat";
 
 // 1 on success; 0 with the reason in startupError().
 int32_t startup();
+// The data part of start-up, also used by the examples, tests and benchmarks: both files from
+// `directory`, checked against each other, the object "Sat" found, centred and its translation
+// cleared so that it turns about its centre. Sets dataDir, modulePath and benchObject; 1 on
+// success, 0 with the reason in startupError().
+int32_t loadBenchmarkData(const std::filesystem::path& directory);
 const std::string& startupError();
 
 // Widening copy: each byte becomes one UTF-16 unit, up to and including the terminator.
@@ -127,6 +132,14 @@ void initStarfield();
 void titleScreen();
 void runningScreen();
 void resultsScreen();
+// The running screen's placement of an object turned by `turn` (2048 a full turn): two levels
+// pushed on matrixStack (translate 0,0,-350 and rotate Z by turn/20; rotate Y by turn/10 and the
+// object's own matrix). popRunningMatrices takes both off again.
+void pushRunningMatrices(const SceneObject* object, int32_t turn);
+void popRunningMatrices();
+// The object (the Sat unless another is given) rendered at the running screen's placement; the
+// queued faces stay in faceQueue for the pass's flush.
+void renderRunningObject(int32_t turn, SceneObject* object = benchObject);
 // Decimal text of 0..9999999 without leading zeros, zero-terminated (at most 8 bytes).
 void formatDecimal(int32_t value, char* buffer);
 void drawFpsOverlay(int32_t row);

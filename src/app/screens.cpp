@@ -160,16 +160,28 @@ void runningScreen() {
     drawStars();
 
     angle = wrapAdd(angle, wrapMul(angleStep, 17));
+    renderRunningObject(angle);
+}
+
+void pushRunningMatrices(const SceneObject* object, int32_t turn) {
     MatrixStack* ms = &matrixStack;
     stackPush(ms);
     matTranslate(ms->top, 0, 0, -350);
-    matRotateZ(ms->top, angle / 20);
+    matRotateZ(ms->top, turn / 20);
     stackPush(ms);
-    matRotateY(ms->top, angle / 10);
-    matMultiply(ms->top, &benchObject->matrix);
-    renderObject(&renderContext, benchObject);
-    stackPop(ms);
-    stackPop(ms);
+    matRotateY(ms->top, turn / 10);
+    matMultiply(ms->top, &object->matrix);
+}
+
+void popRunningMatrices() {
+    stackPop(&matrixStack);
+    stackPop(&matrixStack);
+}
+
+void renderRunningObject(int32_t turn, SceneObject* object) {
+    pushRunningMatrices(object, turn);
+    renderObject(&renderContext, object);
+    popRunningMatrices();
 }
 
 void resultsScreen() {

@@ -64,17 +64,8 @@ void resetStartupTexts() {
     failure.clear();
 }
 
-int32_t startup() {
-    Host* host = activeHost();
-    widenText(versionWide, versionText);
-    appendText(versionLine, sizeof versionLine, versionText);
-    copyOemInfo(host != nullptr ? host->oemInfo() : std::u16string());
-    initEngine(&renderContext);
-    stackInit(&matrixStack, 4);
-
-    // The data files lie beside the executable, under the names of the handheld build.
-    modulePath = host != nullptr ? host->executableDirectory() : std::filesystem::path();
-    dataDir = modulePath;
+int32_t loadBenchmarkData(const std::filesystem::path& directory) {
+    dataDir = directory;
     modulePath = dataDir / kSceneFileName;
     if (loadSceneFile(modulePath) == 0) return fail(loadFailure("scene file"));
     modulePath = dataDir / kTextureFileName;
@@ -89,11 +80,24 @@ int32_t startup() {
                     " has no object named \"Sat\" (names are case-sensitive)");
     }
     centreSceneObject(benchObject);
-    initStarfield();
     // The object turns about the point that was its translation.
     benchObject->matrix[9] = 0;
     benchObject->matrix[10] = 0;
     benchObject->matrix[11] = 0;
+    return 1;
+}
+
+int32_t startup() {
+    Host* host = activeHost();
+    widenText(versionWide, versionText);
+    appendText(versionLine, sizeof versionLine, versionText);
+    copyOemInfo(host != nullptr ? host->oemInfo() : std::u16string());
+    initEngine(&renderContext);
+    stackInit(&matrixStack, 4);
+
+    // The data files lie beside the executable, under the names of the handheld build.
+    if (loadBenchmarkData(host != nullptr ? host->executableDirectory() : std::filesystem::path()) == 0) return 0;
+    initStarfield();
     return 1;
 }
 

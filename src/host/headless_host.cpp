@@ -64,6 +64,9 @@ bool HeadlessHost::pollEvent(HostEvent& event) {
         return true;
     }
     if (!started_) {
+        // The run starts before the first pass, so that pass draws over a buffer no present
+        // has cleared yet: all zero, depth 0 everywhere. The Sat fails the depth test in that
+        // one frame and only the text and stars show; every later frame draws it.
         started_ = true;
         event = HostEvent{HostEvent::Kind::touch, 0};
     } else if (resultsShown_ && !endingSent_) {
