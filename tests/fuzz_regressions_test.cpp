@@ -73,12 +73,31 @@ TEST(FuzzFindings, VxpackRefusesCorruptImagesAndStillReadsWholeOnes) {
     };
     EXPECT_EQ(reason(fuzz / "corpus/vxpack_image/gradient-progressive.jpg"), "decoded");
     EXPECT_EQ(reason(fuzz / "corpus/vxpack_image/good-64x32.tga"), "decoded");
+    EXPECT_EQ(reason(fuzz / "corpus/vxpack_image/solar.png"), "decoded");
     EXPECT_NE(reason(fuzz / "regressions/vxpack_image/jpeg-huffman-table-of-473-codes").find("Huffman table"),
               std::string::npos);
     EXPECT_NE(reason(fuzz / "regressions/vxpack_image/tga-54-bytes-claiming-4112x4112").find("cut short"),
               std::string::npos);
     EXPECT_NE(reason(fuzz / "regressions/vxpack_image/png-chunk-claiming-2gb"), "decoded");
     EXPECT_NE(reason(fuzz / "regressions/vxpack_image/bmp-of-height-0").find("no pixels"), std::string::npos);
+}
+
+// An empty data chunk carries nothing: a PNG with one before its first data decodes the same.
+TEST(FuzzFindings, VxpackReadsAPngWithAnEmptyDataChunk) {
+    const auto original = std::filesystem::path(VX_SOURCE_DIR) / "fuzz/corpus/vxpack_image/solar.png";
+    std::ifstream in(original, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const size_t data = bytes.find("IDAT");
+    ASSERT_NE(data, std::string::npos);
+    bytes.insert(data - 4, std::string("\0\0\0\0IDAT\0\0\0\0", 12));
+    const auto changed = std::filesystem::temp_directory_path() / "vxfuzz-empty-idat.png";
+    std::ofstream(changed, std::ios::binary) << bytes;
+    const auto expected = vxpack::loadImage(original);
+    const auto got = vxpack::loadImage(changed);
+    std::filesystem::remove(changed);
+    EXPECT_EQ(got.width, expected.width);
+    EXPECT_EQ(got.height, expected.height);
+    EXPECT_EQ(got.pixels, expected.pixels);
 }
 
 INSTANTIATE_TEST_SUITE_P(Harnesses, FuzzInputs, ::testing::ValuesIn(kHarnesses),

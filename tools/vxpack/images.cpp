@@ -85,6 +85,22 @@ bool isCutTga(const Bytes& b) {
     return static_cast<int64_t>(b.size()) < 18 + b[0] + colourMap + pixels * ((b[16] + 7) / 8);
 }
 
+// Removes the PNG data chunks (IDAT) of length 0, which carry nothing: stb_image 2.27 copies an
+// empty first one into a buffer it has not allocated yet (memcpy from a null pointer).
+void dropEmptyPngData(Bytes& b) {
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (b.size() < 8 || !std::equal(signature, signature + 8, b.begin())) return;
+    for (size_t at = 8; at + 12 <= b.size();) {
+        const uint64_t length = uint64_t{b[at]} << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
+        if (length == 0 && std::equal(b.begin() + at + 4, b.begin() + at + 8, "IDAT")) {
+            b.erase(b.begin() + at, b.begin() + at + 12);  // length, type and checksum
+            continue;
+        }
+        if (length > b.size() - at - 12) return;  // the rest is cut short; stb_image says so
+        at += 12 + length;
+    }
+}
+
 // True when a JPEG Huffman table claims more than 256 codes. stb_image 2.27 writes such a
 // table's code lengths past the end of its 257-entry list, so these corrupt files are refused
 // before decoding. Every table stb_image reads follows the marker bytes FF C4, so looking after
@@ -108,8 +124,9 @@ bool hasOversizedHuffmanTable(const Bytes& b) {
 
 RgbaImage loadImage(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof()) throw PackError("cannot read image " + path.string() + ": cannot open the file");
+    dropEmptyPngData(bytes);
     if (looksLikeJpeg(bytes) && hasOversizedHuffmanTable(bytes))
         throw PackError("cannot read image " + path.string() + ": Corrupt JPEG (a Huffman table of more than 256 codes)");
     if (isCutTga(bytes)) throw PackError("cannot read image " + path.string() + ": the TGA pixel data is cut short");
