@@ -78,6 +78,8 @@ TEST(FuzzFindings, VxpackRefusesCorruptImagesAndStillReadsWholeOnes) {
               std::string::npos);
     EXPECT_NE(reason(fuzz / "regressions/vxpack_image/tga-54-bytes-claiming-4112x4112").find("cut short"),
               std::string::npos);
+    EXPECT_NE(reason(fuzz / "regressions/vxpack_image/rle-tga-31-bytes-claiming-6168x6168").find("cut short"),
+              std::string::npos);
     EXPECT_NE(reason(fuzz / "regressions/vxpack_image/png-chunk-claiming-2gb"), "decoded");
     EXPECT_NE(reason(fuzz / "regressions/vxpack_image/bmp-of-height-0").find("no pixels"), std::string::npos);
 }

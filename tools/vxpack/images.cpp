@@ -74,15 +74,20 @@ bool looksLikeJpeg(const Bytes& b) {
     return at > 0 && at < b.size() && b[at] == 0xD8;
 }
 
-// stb_image reads the pixels of an uncompressed TGA (types 1, 2, 3) past the end of the file as
-// zeros, so a cut file would come out partly black (a 54-byte file as 4112x4112 pixels); we refuse
-// it, as the engine's own TGA loader does. The other formats are known by their first bytes.
+// stb_image reads the pixels of a TGA past the end of the file as zeros, so a cut file would come
+// out partly black (a 54-byte file as 4112x4112 pixels, a 31-byte RLE file as 6168x6168); we
+// refuse it, as the engine's own TGA loader does. Uncompressed (types 1..3) the pixels need
+// their full size; run-length coded (types 9..11) at least one packet byte and one pixel for
+// every 128 pixels. The other formats are known by their first bytes.
 bool isCutTga(const Bytes& b) {
     const bool other = looksLikeJpeg(b) || (b.size() >= 2 && ((b[0] == 0x89 && b[1] == 'P') || (b[0] == 'B' && b[1] == 'M')));
-    if (other || b.size() < 18 || b[2] < 1 || b[2] > 3) return false;
+    const int type = b.size() >= 18 ? b[2] : 0;
+    if (other || (type & 7) < 1 || (type & 7) > 3 || (type & ~11) != 0) return false;
     const int64_t colourMap = b[1] == 1 ? int64_t(b[5] | b[6] << 8) * ((b[7] + 7) / 8) : 0;
     const int64_t pixels = int64_t(b[12] | b[13] << 8) * (b[14] | b[15] << 8);
-    return static_cast<int64_t>(b.size()) < 18 + b[0] + colourMap + pixels * ((b[16] + 7) / 8);
+    const int64_t pixelBytes = (b[16] + 7) / 8;
+    const int64_t needed = type < 8 ? pixels * pixelBytes : (pixels + 127) / 128 * (1 + pixelBytes);
+    return static_cast<int64_t>(b.size()) < 18 + b[0] + colourMap + needed;
 }
 
 // Removes the PNG data chunks (IDAT) of length 0, which carry nothing: stb_image 2.27 copies an
