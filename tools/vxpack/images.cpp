@@ -95,13 +95,13 @@ bool isCutTga(const Bytes& b) {
 void dropEmptyPngData(Bytes& b) {
     static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     if (b.size() < 8 || !std::equal(signature, signature + 8, b.begin())) return;
-    for (size_t at = 8; at + 12 <= b.size();) {
+    for (size_t at = 8; at + 8 <= b.size();) {
         const uint64_t length = uint64_t{b[at]} << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
         if (length == 0 && std::equal(b.begin() + at + 4, b.begin() + at + 8, "IDAT")) {
-            b.erase(b.begin() + at, b.begin() + at + 12);  // length, type and checksum
+            b.erase(b.begin() + at, b.begin() + std::min(at + 12, b.size()));  // length, type, checksum
             continue;
         }
-        if (length > b.size() - at - 12) return;  // the rest is cut short; stb_image says so
+        if (length + 12 > b.size() - at) return;  // the rest is cut short; stb_image says so
         at += 12 + length;
     }
 }
