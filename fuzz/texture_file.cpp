@@ -32,7 +32,8 @@ void checkTexture(const Texture& t) {
 
 // Steps the animation through a whole cycle, checking that the shown frame is always one of them.
 void animate(Texture& t) {
-    for (int32_t step = 0; step <= std::min(t.frameCount, 8) * std::max(t.frameDelay, 1) && step < 64; ++step) {
+    const int64_t cycle = int64_t{std::min(t.frameCount, 8)} * std::max(t.frameDelay, 1);
+    for (int64_t step = 0; step <= std::min<int64_t>(cycle, 64); ++step) {
         advanceTextureFrame(&renderContext, &t);
         check(t.frameIndex >= 0 && t.frameIndex < t.frameCount && t.texels == t.frames[size_t(t.frameIndex)].get(),
               "the animation shows one of the frames");

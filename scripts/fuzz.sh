@@ -21,6 +21,8 @@ Options:
   -t, --time SECONDS   how long each harness runs (default 60)
   -j, --jobs N         harnesses run at once (default 1: one after another)
   -s, --scratch DIR    where new corpus entries, crashes and logs go (default build-fuzz/scratch)
+  --seed N             libFuzzer's random seed (default: a new one each run); CI uses 1 so that
+                       its short runs try the same inputs first every time
   --no-build           use the harnesses already in build-fuzz/bin
   --build-only         build the harnesses and stop
   -h, --help           this text
@@ -31,12 +33,13 @@ A finding is replayed with build-fuzz/bin/fuzz_HARNESS FILE; minimise it with
 EOF
 }
 
-seconds=60 jobs=1 scratch=build-fuzz/scratch build=1 run=1 chosen=()
+seconds=60 jobs=1 scratch=build-fuzz/scratch build=1 run=1 seed=0 chosen=()
 while [ $# -gt 0 ]; do
   case "$1" in
     -t|--time) seconds="${2:?--time needs a value}"; shift 2 ;;
     -j|--jobs) jobs="${2:?--jobs needs a value}"; shift 2 ;;
     -s|--scratch) scratch="${2:?--scratch needs a value}"; shift 2 ;;
+    --seed) seed="${2:?--seed needs a value}"; shift 2 ;;
     --no-build) build=0; shift ;;
     --build-only) run=0; shift ;;
     -h|--help) usage; exit 0 ;;
@@ -48,7 +51,8 @@ done
 for h in "${chosen[@]}"; do
   [[ " ${all[*]} " == *" $h "* ]] || { echo "fuzz.sh: no harness '$h' (have: ${all[*]})" >&2; exit 2; }
 done
-[[ "$seconds" =~ ^[0-9]+$ && "$jobs" =~ ^[1-9][0-9]*$ ]] || { echo "fuzz.sh: --time and --jobs take numbers" >&2; exit 2; }
+[[ "$seconds" =~ ^[0-9]+$ && "$jobs" =~ ^[1-9][0-9]*$ && "$seed" =~ ^[0-9]+$ ]] ||
+  { echo "fuzz.sh: --time, --jobs and --seed take numbers" >&2; exit 2; }
 
 if [ "$build" -eq 1 ]; then
   scripts/deps.sh build fuzz
@@ -67,7 +71,7 @@ mkdir -p "$scratch/artifacts"
 run_one() {
   local h=$1 log="$scratch/$1.log" rc=0
   mkdir -p "$scratch/$h"
-  build-fuzz/bin/fuzz_"$h" -max_total_time="$seconds" -print_final_stats=1 -timeout=30 -close_fd_mask=1 \
+  build-fuzz/bin/fuzz_"$h" -max_total_time="$seconds" -seed="$seed" -print_final_stats=1 -timeout=30 -close_fd_mask=1 \
     -artifact_prefix="$scratch/artifacts/$h-" "$scratch/$h" "fuzz/corpus/$h" >"$log" 2>&1 || rc=$?
   echo "$rc" >"$scratch/$h.status"
   if [ "$rc" -eq 0 ]; then

@@ -12,6 +12,20 @@
 #include "files.h"
 #include "model.h"
 
+namespace {
+
+// stb_image's allocations: zeroed, so that a JPEG scan using a Huffman table the file never
+// defined reads zeros rather than leftover heap bytes, and at most kMaxDecodeBytes each, so that
+// a PNG chunk claiming 2 GB fails at once (the largest image accepted needs 8192 * 8192 * 4).
+constexpr size_t kMaxDecodeBytes = size_t{320} << 20;
+void* decodeAlloc(size_t size) { return size <= kMaxDecodeBytes ? std::calloc(1, size) : nullptr; }
+void* decodeRealloc(void* p, size_t size) { return size <= kMaxDecodeBytes ? std::realloc(p, size) : nullptr; }
+
+}  // namespace
+
+#define STBI_MALLOC(size) decodeAlloc(size)
+#define STBI_REALLOC(p, size) decodeRealloc(p, size)
+#define STBI_FREE(p) std::free(p)
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_FAILURE_USERMSG
 #define STBI_NO_HDR
@@ -52,6 +66,45 @@ std::vector<std::vector<Tap>> axisTaps(int32_t source, int32_t target) {
     return taps;
 }
 
+// How stb_image recognises a JPEG: fill bytes FF, then the start-of-image marker D8.
+bool looksLikeJpeg(const Bytes& b) {
+    size_t at = 0;
+    while (at < b.size() && b[at] == 0xFF) ++at;
+    return at > 0 && at < b.size() && b[at] == 0xD8;
+}
+
+// stb_image reads the pixels of a TGA past the end of the file as zeros, so a cut file would come
+// out partly black (a 54-byte file as 4112x4112 pixels, a 31-byte RLE file as 6168x6168); we
+// refuse it, as the engine's own TGA loader does. Uncompressed (types 1..3) the pixels need
+// their full size; run-length coded (types 9..11) at least one packet byte and one pixel for
+// every 128 pixels. The other formats are known by their first bytes.
+bool isCutTga(const Bytes& b) {
+    const bool other = looksLikeJpeg(b) || (b.size() >= 2 && ((b[0] == 0x89 && b[1] == 'P') || (b[0] == 'B' && b[1] == 'M')));
+    const int type = b.size() >= 18 ? b[2] : 0;
+    if (other || (type & 7) < 1 || (type & 7) > 3 || (type & ~11) != 0) return false;
+    const int64_t colourMap = b[1] == 1 ? int64_t(b[5] | b[6] << 8) * ((b[7] + 7) / 8) : 0;
+    const int64_t pixels = int64_t(b[12] | b[13] << 8) * (b[14] | b[15] << 8);
+    const int64_t pixelBytes = (b[16] + 7) / 8;
+    const int64_t needed = type < 8 ? pixels * pixelBytes : (pixels + 127) / 128 * (1 + pixelBytes);
+    return static_cast<int64_t>(b.size()) < 18 + b[0] + colourMap + needed;
+}
+
+// Removes the PNG data chunks (IDAT) of length 0, which carry nothing: stb_image 2.27 copies an
+// empty first one into a buffer it has not allocated yet (memcpy from a null pointer).
+void dropEmptyPngData(Bytes& b) {
+    static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (b.size() < 8 || !std::equal(signature, signature + 8, b.begin())) return;
+    for (size_t at = 8; at + 8 <= b.size();) {
+        const uint64_t length = uint64_t{b[at]} << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3];
+        if (length == 0 && std::equal(b.begin() + at + 4, b.begin() + at + 8, "IDAT")) {
+            b.erase(b.begin() + at, b.begin() + std::min(at + 12, b.size()));  // length, type, checksum
+            continue;
+        }
+        if (length + 12 > b.size() - at) return;  // the rest is cut short; stb_image says so
+        at += 12 + length;
+    }
+}
+
 // True when a JPEG Huffman table claims more than 256 codes. stb_image 2.27 writes such a
 // table's code lengths past the end of its 257-entry list, so these corrupt files are refused
 // before decoding. Every table stb_image reads follows the marker bytes FF C4, so looking after
@@ -80,15 +133,21 @@ RgbaImage loadImage(const std::filesystem::path& path) {
         throw PackError(std::string("cannot read image: ") + e.what());
     }
     std::ifstream in(path, std::ios::binary);
-    const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof()) throw PackError("cannot read image " + path.string() + ": cannot open the file");
-    const bool jpeg = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
-    if (jpeg && hasOversizedHuffmanTable(bytes))
+    dropEmptyPngData(bytes);
+    if (looksLikeJpeg(bytes) && hasOversizedHuffmanTable(bytes))
         throw PackError("cannot read image " + path.string() + ": Corrupt JPEG (a Huffman table of more than 256 codes)");
+    if (isCutTga(bytes)) throw PackError("cannot read image " + path.string() + ": the TGA pixel data is cut short");
     int width = 0, height = 0, channels = 0;
     stbi_uc* data = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 4);
     if (data == nullptr)
         throw PackError("cannot read image " + path.string() + ": " + stbi_failure_reason());
+    if (width <= 0 || height <= 0) {  // stb_image 2.27 passes a BMP of height 0
+        stbi_image_free(data);
+        throw PackError("cannot read image " + path.string() + ": it has no pixels (" + std::to_string(width) + "x" +
+                        std::to_string(height) + ")");
+    }
     RgbaImage image;
     image.width = width;
     image.height = height;

@@ -50,7 +50,10 @@ std::vector<std::filesystem::path> materialLibraries(const std::filesystem::path
 void importObj(const std::filesystem::path& path, RawModel& model) {
     checkInputFile(path, kMaxSourceBytes);
     for (const auto& library : materialLibraries(path)) {
-        if (std::filesystem::exists(library)) checkInputFile(library, kMaxSourceBytes);
+        // A name the system cannot even look up (too long, say) is left to the OBJ reader,
+        // which reports the library as not found.
+        std::error_code error;
+        if (std::filesystem::exists(library, error)) checkInputFile(library, kMaxSourceBytes);
         model.libraries.push_back(library);
     }
     tinyobj::ObjReaderConfig config;
