@@ -79,6 +79,16 @@ void resetEngine(uint32_t clear) {
     std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), clear);
 }
 
+void maybeOneLight(ByteReader& in) {
+    if (!in.flag()) return;
+    const int16_t x = in.coordinate(), y = in.coordinate(), z = in.coordinate();
+    lightTable[0] = PointLight{x, y, z, 0, 0, 0, 0, 0};
+    const auto type = uint32_t(in.range(1, 2));
+    const int32_t intensity = in.range(0, 1023);
+    setLight(&lightTable[0], type, intensity, in.range(16, 4095));
+    setLightCount(1);
+}
+
 std::unique_ptr<OwnedTexture> makeTexture(ByteReader& in) {
     auto owned = std::make_unique<OwnedTexture>();
     Texture& t = owned->texture;

@@ -73,6 +73,9 @@ std::unique_ptr<OwnedTexture> makeTexture(ByteReader& in);
 // every face on one of `textures` (which must not be empty).
 veloxia::SceneObject makeObject(ByteReader& in, const std::vector<std::unique_ptr<OwnedTexture>>& textures);
 
+// On a set flag, one point light (position, type 1 or 2, intensity, radius) as the only light.
+void maybeOneLight(ByteReader& in);
+
 // A matrix of 2.14 entries and a translation, often near the identity pushed in front of the eye.
 veloxia::Mat34 makeMatrix(ByteReader& in);
 

@@ -54,14 +54,7 @@ void drawFrames(ByteReader& in, World& world, std::vector<SceneObject>& objects)
 int world(const uint8_t* data, size_t size) {
     ByteReader in(data, size);
     resetEngine(in.flag() ? 0x20000000 : 0);
-    if (in.flag()) {
-        const int16_t x = in.coordinate(), y = in.coordinate(), z = in.coordinate();
-        lightTable[0] = PointLight{x, y, z, 0, 0, 0, 0, 0};
-        const auto type = uint32_t(in.range(1, 2));
-        const int32_t intensity = in.range(0, 1023);
-        setLight(&lightTable[0], type, intensity, in.range(16, 4095));
-        setLightCount(1);
-    }
+    maybeOneLight(in);
     std::vector<std::unique_ptr<OwnedTexture>> textures;
     for (int32_t n = in.range(1, 4); n > 0; --n) textures.push_back(makeTexture(in));
     std::vector<SceneObject> objects;
