@@ -57,7 +57,9 @@ protected:
 TEST_F(Engine, InitialisationSetsCountersSlotsAndTables) {
     RenderContext rc = marked();
     crtSeed(1);
+    setLightCount(5);
     initEngine(&rc);
+    EXPECT_EQ(lightCount, 0);  // start-up turns the point lights off
     EXPECT_EQ(rc.frameCounter, 0u);
     EXPECT_EQ(rc.reserved, 0u);
     EXPECT_EQ(rc.presentRotation, 0u);

@@ -111,8 +111,6 @@ TEST_F(Lights, OnlyTheCountedLightsAndLivingTypesAdd) {
     // Exactly at the radius a light is out of reach.
     EXPECT_EQ(sumAt(100, 0, 0, -32767, 0, 0), 0);
 
-    initShading(-8192, 10);  // engine start-up turns the point lights off
-    EXPECT_EQ(lightCount, 0);
     setLightCount(-3);
     EXPECT_EQ(lightCount, 0);
     setLightCount(99);
