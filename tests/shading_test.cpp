@@ -157,10 +157,8 @@ TEST_F(Shading, FogRampAndRangeLimits) {
     EXPECT_EQ(fogRamp[1023], 255);
 }
 
-TEST_F(Shading, SetUpTakesTheFarDistanceAndTurnsTheLightsOff) {
-    setLightCount(3);
+TEST_F(Shading, SetUpTakesTheFarDistance) {
     initShading(-4000, 8);
-    EXPECT_EQ(lightCount, 0);
     EXPECT_EQ(fogFar, 4000);
     EXPECT_EQ(fogRange, 256);
     EXPECT_EQ(shadeFogLinear(4000 - 128 - 128, 31), 15);
