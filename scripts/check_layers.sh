@@ -5,8 +5,9 @@
 #   4 the library's top (src/default_slots.cpp, the umbrella header)   5 app   6 host
 # A file may include its own layer and those below. src/util is beside them all: it includes no
 # layer and only the programs (app, host, tools) include it. vxpack and fontgen see the public
-# header and util only; examples and assets/hall see <veloxia/veloxia.h> only; nothing reaches out
-# of its folder with "../". Tests, benchmarks, fuzz harnesses and tools/soak may use anything.
+# header and util only; examples, assets/hall and tests/consumer see <veloxia/veloxia.h> only;
+# nothing reaches out of its folder with "../". Tests, benchmarks, fuzz harnesses and tools/soak
+# may use anything.
 # Usage: scripts/check_layers.sh [DIR]   (default: this checkout)
 set -uo pipefail
 root="${1:-$(dirname "$0")/..}"
@@ -39,7 +40,7 @@ ownLayer() {
     src/*) echo 4 ;;
     tools/soak/*) echo any ;;
     tools/*) echo tool ;;
-    examples/* | assets/*) echo public ;;
+    examples/* | assets/* | tests/consumer/*) echo public ;;
     *) echo any ;;
     esac
 }
