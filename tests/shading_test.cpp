@@ -78,12 +78,6 @@ TEST_F(Shading, ShadeClampIgnoresDepth) {
     }
 }
 
-TEST_F(Shading, FogGlobalsAfterSetUp) {
-    EXPECT_EQ(fogFar, 8192);
-    EXPECT_EQ(fogRange, 1024);
-    EXPECT_EQ(fogShift, 10);
-}
-
 TEST_F(Shading, LinearFadeEdges) {
     EXPECT_EQ(shadeFogLinear(7040, 31), 31);
     EXPECT_EQ(shadeFogLinear(7041, 31), 30);
