@@ -44,8 +44,8 @@ int main(int argc, char** argv) {
 
     initEngine(&renderContext);
     stackInit(&matrixStack, 4);
-    if (loadBenchmarkData(dataDir) == 0) {
-        std::fprintf(stderr, "pipeline_sat: %s\n", startupError().c_str());
+    if (Result loaded = loadBenchmarkData(dataDir); !loaded) {
+        std::fprintf(stderr, "pipeline_sat: %s\n", loaded.reason().c_str());
         return 1;
     }
     presentGeneric();  // the buffer starts cleared, as after any earlier frame

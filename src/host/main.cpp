@@ -96,24 +96,23 @@ int main(int argc, char** argv) {
         host = std::make_unique<SdlHost>(SdlConfig{system, o.scale, o.fullscreen, defaultInstanceName()});
     }
 
-    const RunSettings settings{o.seconds, presentRoutine(o.display), o.stepMs, o.frames};
+    const RunSettings settings{o.seconds, presentRoutine(o.display), o.stepMs, o.frames, {}};
     const RunResult run = runBenchmark(*host, settings);
     if (run.secondInstance) {
         std::fprintf(stderr, "veloxia3dbench: already running; its window was brought to the front\n");
         return 0;
     }
-    if (run.status != 0) {
-        std::fprintf(stderr, "veloxia3dbench: %s\n", run.error.c_str());
+    if (!run.outcome) {
+        std::fprintf(stderr, "veloxia3dbench: %s\n", run.outcome.reason().c_str());
         return 1;
     }
     // The results come out even when the screenshot cannot be saved: the run is not lost.
     const bool saved = o.screenshot.empty() || saveScreenshot(*host, o.screenshot);
 
-    const RunReport report = collectReport(run.passes, host->memoryStatus());
     if (o.json) {
-        std::fputs(resultJson(report).c_str(), stdout);
-    } else if (report.completed) {
-        std::fputs(resultLines(report).c_str(), stdout);
+        std::fputs(resultJson(run).c_str(), stdout);
+    } else if (run.completed) {
+        std::fputs(resultLines(run).c_str(), stdout);
     } else {
         std::printf("The run was ended before its results (%llu frames shown).\n",
                     static_cast<unsigned long long>(run.passes));
