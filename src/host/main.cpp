@@ -16,6 +16,8 @@
 #include "host/png_writer.h"
 #include "host/report.h"
 #include "host/sdl_host.h"
+#include "host/system_info.h"
+#include "host/validate_command.h"
 
 using namespace veloxia;
 
@@ -72,6 +74,17 @@ bool flushOutput() {
 int main(int argc, char** argv) {
     Options o;
     if (const int status = parseOptions(argc, argv, o); status >= 0) return status;
+    const std::filesystem::path dataDir = o.data.empty() ? executableDirectory() : std::filesystem::path(o.data);
+    if (o.validate) {
+        if (!o.writeReference.empty()) return writeReferenceCommand(dataDir, o.writeReference);
+        std::error_code ignored;
+        if (!o.screenshot.empty() && !std::filesystem::is_directory(o.screenshot, ignored)) {
+            std::fprintf(stderr, "veloxia3dbench: with --validate, --screenshot names a directory; %s is none\n",
+                         o.screenshot.c_str());
+            return 2;
+        }
+        return validateCommand(dataDir, o.screenshot);
+    }
     if (!o.screenshot.empty()) {
         if (const std::string problem = screenshotPathProblem(o.screenshot); !problem.empty()) {
             std::fprintf(stderr, "veloxia3dbench: cannot save the screenshot to %s: %s\n", o.screenshot.c_str(),
