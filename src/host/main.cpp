@@ -95,6 +95,11 @@ int main(int argc, char** argv) {
     // Without a display SDL would pick an invisible driver and wait on an unseen title screen,
     // so headless is decided before any video is opened.
     const bool headless = o.headless || !haveDisplay();
+    if (o.upload && o.stepMs != 0) {
+        std::fprintf(stderr, "veloxia3dbench: --upload sends a measured result, and a run on the virtual clock "
+                             "(--step-ms) is not one; leave out --step-ms\n");
+        return 2;
+    }
     if (!headless && (o.upload || o.website)) {
         std::fprintf(stderr, "veloxia3dbench: --upload and --website choose how a headless run ends; "
                              "in a window, tap the results screen\n");
@@ -109,7 +114,12 @@ int main(int argc, char** argv) {
         host = std::make_unique<SdlHost>(SdlConfig{system, o.scale, o.fullscreen, defaultInstanceName()});
     }
 
-    const RunSettings settings{o.seconds, presentRoutine(o.display), o.stepMs, o.frames, {}};
+    // Which data a run uses is never a guess: the files are named before anything is drawn.
+    std::error_code ignored;
+    const std::filesystem::path shownDir = std::filesystem::weakly_canonical(dataDir, ignored);
+    std::fprintf(stderr, "veloxia3dbench: data files %s and %s\n", (shownDir / kSceneFileName).c_str(),
+                 (shownDir / kTextureFileName).c_str());
+    const RunSettings settings{o.seconds, presentRoutine(o.display), o.stepMs, o.frames, dataDir};
     const RunResult run = runBenchmark(*host, settings);
     if (run.secondInstance) {
         std::fprintf(stderr, "veloxia3dbench: already running; its window was brought to the front\n");
