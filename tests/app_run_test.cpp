@@ -2,6 +2,7 @@
 // Start-up, the run and its measurement, driven by a fake host with a hand-moved clock.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <vector>
 
 #include "app/app.h"
@@ -34,7 +35,8 @@ protected:
     // Start-up and display detection as the program does them, then the title tap.
     void startRun() {
         writeFiles();
-        ASSERT_EQ(veloxia::startup(), 1) << veloxia::startupError();
+        const veloxia::Result started = veloxia::startup();
+        ASSERT_TRUE(started) << started.reason();
         veloxia::detectDisplay(&veloxia::renderContext);
         veloxia::windowProc(HostEvent{HostEvent::Kind::touch, 100});
     }
@@ -54,7 +56,8 @@ protected:
 
 TEST_F(Run, StartupPreparesTextsAndCentresTheObject) {
     writeFiles();
-    ASSERT_EQ(veloxia::startup(), 1) << veloxia::startupError();
+    const veloxia::Result started = veloxia::startup();
+    ASSERT_TRUE(started) << started.reason();
     EXPECT_STREQ(veloxia::versionLine, "VERSION 1.0b");
     EXPECT_EQ(std::u16string(veloxia::versionWide), u"1.0b");
     EXPECT_EQ(std::u16string(veloxia::oemInfo), u"Palmax");
@@ -67,19 +70,21 @@ TEST_F(Run, StartupPreparesTextsAndCentresTheObject) {
     EXPECT_EQ(veloxia::benchObject->vertices[0].x, -20);
     EXPECT_EQ(veloxia::benchObject->vertices[0].y, -20);
     EXPECT_EQ(veloxia::benchObject->vertices[0].z, 0);
-    EXPECT_EQ(veloxia::startupError(), "");
+    EXPECT_EQ(started.reason(), "");
 }
 
 TEST_F(Run, StartupFailsWithoutTheSceneFile) {
-    EXPECT_EQ(veloxia::startup(), 0);
-    EXPECT_NE(veloxia::startupError().find("veloxia3dbench1"), std::string::npos) << veloxia::startupError();
+    const veloxia::Result started = veloxia::startup();
+    EXPECT_FALSE(started);
+    EXPECT_NE(started.reason().find("veloxia3dbench1"), std::string::npos) << started.reason();
 }
 
 TEST_F(Run, StartupFailsWithoutTheTextureFileAfterLoadingTheScene) {
     writeFiles();
     std::filesystem::remove(host.directory / "veloxia3dbench2");
-    EXPECT_EQ(veloxia::startup(), 0);
-    EXPECT_NE(veloxia::startupError().find("veloxia3dbench2"), std::string::npos) << veloxia::startupError();
+    const veloxia::Result started = veloxia::startup();
+    EXPECT_FALSE(started);
+    EXPECT_NE(started.reason().find("veloxia3dbench2"), std::string::npos) << started.reason();
     EXPECT_NE(veloxia::findSceneObject("Sat"), nullptr);  // the scene had been loaded
 }
 
@@ -87,23 +92,25 @@ TEST_F(Run, StartupNeedsAnObjectNamedExactlySat) {
     for (const char* name : {"Moon", "sat", "SAT", "Sat "}) {
         veloxia::resetBenchmark();
         writeFiles(name);
-        EXPECT_EQ(veloxia::startup(), 0) << name;
-        EXPECT_NE(veloxia::startupError().find("\"Sat\""), std::string::npos) << veloxia::startupError();
+        const veloxia::Result started = veloxia::startup();
+        EXPECT_FALSE(started) << name;
+        EXPECT_NE(started.reason().find("\"Sat\""), std::string::npos) << started.reason();
         EXPECT_EQ(veloxia::benchObject, nullptr);
     }
 }
 
 TEST_F(Run, StartupRefusesFacesWithoutTheirTexture) {
     writeFiles("Sat", 0);
-    EXPECT_EQ(veloxia::startup(), 0);
-    EXPECT_FALSE(veloxia::startupError().empty());
+    const veloxia::Result started = veloxia::startup();
+    EXPECT_FALSE(started);
+    EXPECT_FALSE(started.reason().empty());
 }
 
 TEST_F(Run, FailedStartupStillDetectsTheDisplayAndShutsDownInOrder) {
     veloxia::renderContext.present = nullptr;
     const veloxia::RunResult r = veloxia::runBenchmark(host, {});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.error.find("veloxia3dbench1"), std::string::npos);
+    EXPECT_FALSE(r.outcome);
+    EXPECT_NE(r.outcome.reason().find("veloxia3dbench1"), std::string::npos);
     EXPECT_EQ(r.passes, 0u);
     EXPECT_EQ(veloxia::renderContext.present, &veloxia::presentDirect);  // "Palmax"
     EXPECT_EQ(host.calls, (std::vector<std::string>{"claimInstance", "openWindow", "closeInput", "closeDisplay",
@@ -114,15 +121,16 @@ TEST_F(Run, SecondInstanceOpensNothing) {
     host.otherInstance = true;
     const veloxia::RunResult r = veloxia::runBenchmark(host, {});
     EXPECT_TRUE(r.secondInstance);
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.otherPid, 4242);
+    EXPECT_TRUE(r.outcome);
     EXPECT_EQ(host.calls, std::vector<std::string>{"claimInstance"});
 }
 
 TEST_F(Run, WindowFailureIsReported) {
     host.windowFails = true;
     const veloxia::RunResult r = veloxia::runBenchmark(host, {});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_FALSE(r.error.empty());
+    EXPECT_FALSE(r.outcome);
+    EXPECT_EQ(r.outcome.reason(), "no window for the test");
 }
 
 TEST_F(Run, QuitEndsAtOnceWithoutAnotherFrame) {
@@ -130,7 +138,7 @@ TEST_F(Run, QuitEndsAtOnceWithoutAnotherFrame) {
     host.events.push_back(HostEvent{HostEvent::Kind::quit, 0});
     host.tap(100);  // never reached
     const veloxia::RunResult r = veloxia::runBenchmark(host, {});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.outcome);
     EXPECT_EQ(r.passes, 0u);
     EXPECT_EQ(host.events.size(), 1u);
     EXPECT_EQ(host.calls.back(), "destroyWindow");
@@ -228,7 +236,7 @@ TEST_F(Run, WholeProgramFromTitleToUpload) {
     veloxia::RunSettings settings;
     settings.seconds = 1;
     const veloxia::RunResult r = veloxia::runBenchmark(host, settings);
-    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.outcome);
     // 1000 ms at 10 ms a frame; frame 1 runs at the tap's tick, so frame 102 is the first
     // past endTick.
     EXPECT_EQ(veloxia::framesAtEnd, 102u);
@@ -236,6 +244,30 @@ TEST_F(Run, WholeProgramFromTitleToUpload) {
     ASSERT_EQ(host.urls.size(), 1u);
     EXPECT_NE(host.urls[0].find("?fps=10200&min=100&max=100&dev=Palmax&ver=1.0b&memp=42&"), std::string::npos)
         << host.urls[0];
+    // The host learns the figures from the result, and the URL and the result share one
+    // reading of the memory figures.
+    EXPECT_TRUE(r.completed);
+    EXPECT_EQ(r.frames, 102u);
+    EXPECT_EQ(r.averageTimes100, 10200u);
+    EXPECT_EQ(r.fpsMin, 100);
+    EXPECT_EQ(r.fpsMax, 100);
+    EXPECT_EQ(r.url, host.urls[0]);
+    EXPECT_EQ(r.device, "Palmax");
+    EXPECT_EQ(r.present, &veloxia::presentDirect);
+    EXPECT_EQ(r.memory.totalBytes, host.memory.totalBytes);
+    EXPECT_EQ(host.memoryReads, 1);
+    // What each pass showed: three title passes, the run (its last frame with the results over
+    // it, on which the test taps at once), and the pass that started the browser.
+    std::map<veloxia::Screen, int> shown;
+    for (const veloxia::FrameRecord& f : host.frames) ++shown[f.screen];
+    EXPECT_EQ(shown[veloxia::Screen::title], 3);
+    EXPECT_EQ(shown[veloxia::Screen::running], 101);
+    EXPECT_EQ(shown[veloxia::Screen::lastRunning], 1);
+    EXPECT_EQ(shown[veloxia::Screen::results], 0);
+    EXPECT_EQ(host.frames.back().screen, veloxia::Screen::ending);
+    EXPECT_EQ(host.frames[3].msLeft, 1000u);
+    EXPECT_EQ(host.frames[4].msLeft, 990u);
+    EXPECT_EQ(host.frames.back().pass, r.passes);
     // The title never reaches 16; the run and the results keep the window in front every 16th.
     ASSERT_FALSE(host.keptInFrontAt.empty());
     for (std::size_t i = 0; i < host.keptInFrontAt.size(); ++i) EXPECT_EQ(host.keptInFrontAt[i], 16u * (i + 1));
