@@ -14,10 +14,8 @@ using namespace veloxia;
 
 namespace {
 
-bool powerOfTwo(int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
-
 void checkTexture(const Texture& t) {
-    check(powerOfTwo(t.width) && powerOfTwo(t.height), "sides are powers of two");
+    check(t.width >= 1 && t.height >= 1, "every texture holds texels");
     check(int64_t(t.width) * t.height <= kMaxTextureTexels, "frames are within the texel limit");
     check(t.uMask == uint32_t(t.width - 1) << 16, "uMask matches the width");
     check(t.vMask == (uint32_t(t.height - 1) << 16) * uint32_t(t.width), "vMask matches the height");

@@ -20,8 +20,9 @@
 // Texture file: a count of 0 or less loads nothing and succeeds; the first `count` textures
 // are read and anything after them is ignored. Draw modes and texels are kept as read (the
 // fillers treat modes above 3 as 3 and negative ones as 1; present reads only the low 14 bits
-// of a pixel). Refused: more than 128 textures; sides that are not powers of two; more than
-// 65536 texels a frame; fewer than 1 frame; frames beyond the end of the file. The shade table
+// of a pixel), and so are sides that are not powers of two (the wrap masks then wrap unevenly,
+// but within the texture). Refused: more than 128 textures; a side below 1; more than 65536
+// texels a frame; fewer than 1 frame; frames beyond the end of the file. The shade table
 // must be built (initEngine) before textures are loaded: the average colour reads it.
 // TGA: type 2 at 24 bits; identification field and colour map skipped; rows in file order.
 // Any of the three larger than kMaxDataFileBytes is refused before a byte of it is read.

@@ -26,14 +26,13 @@ using data::readLe32;
 // Frames a replaced texture file held, kept alive for whatever still points at their texels.
 std::vector<std::unique_ptr<uint16_t[]>> retiredFrames;
 
-bool isPowerOfTwo(int32_t side) { return side >= 1 && (side & (side - 1)) == 0; }
-
-// Width and height: powers of two (the wrap masks need them), and few enough texels that the
-// 16.16 texel index stays within 32 bits. The draw mode is kept whatever it is.
+// Width and height: at least 1, and few enough texels that the 16.16 texel index stays within
+// 32 bits. Sides that are not powers of two are kept: the masks then wrap coordinates unevenly,
+// as on the original, but (u & uMask) + (v & vMask) still never passes the last texel. The draw
+// mode is kept whatever it is.
 bool checkHeader(FileReader& in, int64_t start, int index, const Texture& t) {
-    if (!isPowerOfTwo(t.width) || !isPowerOfTwo(t.height)) {
-        in.fail(start, describe("texture %d: size %dx%d: each side must be a power of two", index,
-                                t.width, t.height));
+    if (t.width < 1 || t.height < 1) {
+        in.fail(start, describe("texture %d: size %dx%d holds no texels", index, t.width, t.height));
         return false;
     }
     if (int64_t(t.width) * t.height > kMaxTextureTexels) {

@@ -85,7 +85,7 @@ std::vector<CraftedFile> craftedTextureFiles() {
         {"bad-header-cut.vx2", resized(textureFile({red}), -22), false},
         {"bad-width-zero.vx2", header(0, 2, 0, 1), false},
         {"bad-height-zero.vx2", header(2, 0, 0, 1), false},
-        {"bad-width-48.vx2", header(48, 2, 0, 1), false},
+        {"good-width-48.vx2", textureFile({solidTexture(48, 2, {0x3800})}), true},
         {"bad-width-negative.vx2", header(-8, 2, 0, 1), false},
         {"bad-size-product-wraps.vx2", header(65536, 65536, 0, 1), false},
         {"bad-size-too-many-texels.vx2", header(512, 256, 0, 1), false},
