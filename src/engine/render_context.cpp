@@ -19,7 +19,7 @@ RenderContext renderContext;
 void initEngine(RenderContext* rc) {
     initShading(-8192, 10);  // shade table, reciprocal tables, fade range 1024
     buildTrigTables();
-    buildProjectionTable(rc, 350);
+    buildProjectionTable(rc, kDefaultFocalLength);
     resetFaceQueue(&faceQueue);
     buildGlyphMap();
     rc->frameCounter = 0;
