@@ -37,9 +37,7 @@ CornerState processCorner(const RenderContext* rc, const Mat34& m, MeshVertex* v
     }
     const pipeline::StageSlots slots = pipeline::stageSlots(rc);
     if (pipeline::projectedOnNearRoad(vz)) {
-        const pipeline::ViewPosition view = pipeline::projectAndShade<Projection::slot, L>(slots, m, *v, vz, v);
-        v->vx = view.x;
-        v->vy = view.y;
+        pipeline::projectAndShade<Projection::slot, L>(slots, m, *v, vz, v);
         return CornerState::projected;
     }
     // Near zone: not projected, but shaded at its true distance.

@@ -37,9 +37,7 @@ void transformMeshVertices(const RenderContext* rc, const Mat34& m, int32_t coun
             v->depth = 0;
             continue;
         }
-        const pipeline::ViewPosition view = pipeline::projectAndShade<Projection::slot, L>(slots, m, *v, v->vz, v);
-        v->vx = view.x;
-        v->vy = view.y;
+        pipeline::projectAndShade<Projection::slot, L>(slots, m, *v, v->vz, v);
     }
 }
 

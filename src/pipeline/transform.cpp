@@ -28,13 +28,11 @@ void transformVertices(const RenderContext* rc, MeshVertex* v, MeshVertex* end) 
     for (; v != end; ++v) {
         const int16_t vz = pipeline::viewZ(m, *v);
         v->vz = vz;
-        if (!pipeline::projectedOnEveryRoad(vz)) {
+        if (!pipeline::projectedOnEveryRoad(vz)) [[unlikely]] {  // keeps the visible path straight
             v->depth = 0;
             continue;
         }
-        const pipeline::ViewPosition view = pipeline::projectAndShade<P, L>(slots, m, *v, vz, v);
-        v->vx = view.x;
-        v->vy = view.y;
+        pipeline::projectAndShade<P, L>(slots, m, *v, vz, v);
     }
 }
 

@@ -135,12 +135,17 @@ inline int32_t lightLevel(const Mat34& m, const V& v, const ViewPosition& view) 
     return level;
 }
 
-// The stage after a road's depth test has passed view z: view x and y, the projection into
-// `out`, and the shade at the projected depth. Returns the view position.
+// The stage after a road's depth test has passed view z: view x and y (kept in the vertex when
+// its record has room for them), the projection into `out`, and the shade at the projected
+// depth. Returns the view position.
 template <Projection P, Lighting L, typename V>
-[[gnu::always_inline]] inline ViewPosition projectAndShade(StageSlots slots, const Mat34& m, const V& v, int16_t vz,
+[[gnu::always_inline]] inline ViewPosition projectAndShade(StageSlots slots, const Mat34& m, V& v, int16_t vz,
                                                            ProjectedVertex* out) {
     const ViewPosition view{viewX(m, v), viewY(m, v), vz};
+    if constexpr (requires { v.vx; }) {
+        v.vx = view.x;
+        v.vy = view.y;
+    }
     project<P>(slots, view, out);
     out->shade = slots.shade(out->depth, lightLevel<L>(m, v, view));
     return view;

@@ -214,10 +214,7 @@ bool cornersUsable(const RenderContext* rc, const Mat34& m, const MeshFace& face
             return false;
         }
         // This road lights the model position with the normal as stored.
-        const pipeline::ViewPosition view =
-            pipeline::projectAndShade<Projection::slot, L>(pipeline::stageSlots(rc), m, *v, v->vz, v);
-        v->vx = view.x;
-        v->vy = view.y;
+        pipeline::projectAndShade<Projection::slot, L>(pipeline::stageSlots(rc), m, *v, v->vz, v);
     }
     return true;
 }
