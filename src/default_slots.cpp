@@ -23,7 +23,7 @@ void initEngine(RenderContext* rc) {
     setLightCount(0);
     initShading(-8192, 10);  // far distance, shade table, reciprocal tables, fade range 1024
     buildTrigTables();
-    buildProjectionTable(rc, 350);
+    buildProjectionTable(rc, kDefaultFocalLength);
     resetFaceQueue(&faceQueue);
     buildGlyphMap();
     rc->frameCounter = 0;

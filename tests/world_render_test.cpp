@@ -61,6 +61,14 @@ protected:
         t.push_back({base, base + 2, base + 3});
     }
 
+    // A 40-unit square at view z -350 around the view axis, as one world object.
+    SceneObject centredSquare() {
+        std::vector<VertexSpec> v;
+        std::vector<std::array<int, 3>> t;
+        addSquare(v, t, -20, -20, 40, -350);
+        return vxtest::makeObject(v, t, &texture);
+    }
+
     uint16_t texels[64] = {};
     Texture texture{};
 };
@@ -170,10 +178,7 @@ TEST_F(WorldRender, HiddenCellBehindAWallIsSkipped) {
 }
 
 TEST_F(WorldRender, TheBuildStampNeverMatchesFrame0xFFFF) {
-    std::vector<VertexSpec> v;
-    std::vector<std::array<int, 3>> t;
-    addSquare(v, t, -20, -20, 40, -350);
-    SceneObject o = vxtest::makeObject(v, t, &texture);
+    SceneObject o = centredSquare();
     auto w = std::make_unique<World>();
     ASSERT_EQ(buildWorld(w.get(), &o, 1, 1, 1, 1), 0);
     renderContext.frameCounter = 0x2FFFF;  // low 16 bits: the build's -1
@@ -232,10 +237,7 @@ TEST_F(WorldRender, NearZoneVerticesNeverReachTheCellRoad) {
 // Stamps hold 16 bits of the frame counter: 65536 frames later a vertex not processed since
 // must be processed again, not taken as done with its old screen position.
 TEST_F(WorldRender, StampsFrom65536FramesAgoAreNotCurrent) {
-    std::vector<VertexSpec> v;
-    std::vector<std::array<int, 3>> t;
-    addSquare(v, t, -20, -20, 40, -350);
-    SceneObject o = vxtest::makeObject(v, t, &texture);
+    SceneObject o = centredSquare();
     auto w = std::make_unique<World>();
     ASSERT_EQ(buildWorld(w.get(), &o, 1, 1, 1, 1), 0);
     renderContext.fillTriangle = countFill;

@@ -46,6 +46,7 @@ extern int8_t RandomBytes[256];
 void initEngine(RenderContext* rc);                  // builds every table and fills the default slots
 void setRenderMode(RenderContext* rc, uint32_t mode); // modes 0..10 reassign slots; others do nothing
 int setEngineOption(RenderContext* rc, uint32_t option, int value);  // 0 fog range, 1 quadratic fog, 2 focal length
+inline constexpr int kDefaultFocalLength = 350;  // pixels; initEngine's projection
 void buildProjectionTable(RenderContext* rc, int scale);  // fills ProjectionLut for a focal length in pixels
 
 // The C runtime's rand of the handheld, so that every machine draws the same stars and

@@ -12,11 +12,14 @@
 
 namespace veloxia {
 
+inline constexpr int32_t kOne14 = 16384;  // 1.0 in 2.14 fixed point (matrix entries, sines, unit vectors)
+inline constexpr int kReciprocalLutSize = 8192;
+
 extern const uint16_t SqrtLut[4096];   // entry i = round(1024 * sqrt(i))
 extern int16_t SinLut[2048];           // entry i = sin(2 pi i / 2048) * 16384, truncated
 extern int16_t CosLut[2048];           // entry i = cos(2 pi i / 2048) * 16384, truncated
 extern uint16_t AtanLut[513];          // entry i = atan(i / 512) * 2048 / (2 pi), truncated
-extern int32_t ReciprocalLut[8192];    // entry k = 131072 / k (single precision), entry 0 = entry 1
+extern int32_t ReciprocalLut[kReciprocalLutSize];  // entry k = 131072 / k (single precision), entry 0 = entry 1
 extern uint16_t PerspectiveLut[4096];  // entry d = 4194304 / d; 65535 for 65536, 0 above; entry 0 = 0
 
 void buildTrigTables();        // SinLut, CosLut, then AtanLut

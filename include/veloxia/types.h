@@ -21,6 +21,13 @@ inline constexpr int kBufferCells = kBufferWidth * kBufferHeight;
 inline constexpr int kScreenWidth = 240;   // portrait screen columns
 inline constexpr int kScreenHeight = 320;  // portrait screen rows
 
+// Depth limits of view z (the eye looks along -z; a projected vertex's depth is -z).
+inline constexpr int32_t kFarthestViewZ = -8191;  // the deepest view z any road projects
+inline constexpr int32_t kNearestViewZ = -65;     // the nearest the object, immediate and cell roads project
+inline constexpr int32_t kNearPlaneZ = -64;       // the near road projects down to this; nearer is its near zone
+inline constexpr int32_t kBehindNearZoneZ = 336;  // the near road drops a face with a corner from here on
+inline constexpr int32_t kFarthestDepth = -kFarthestViewZ;
+
 // A position or direction: three signed 16-bit components.
 struct Vec3 {
     int16_t x, y, z;

@@ -16,7 +16,7 @@ void matCopy(Mat34* d, const Mat34* s) { *d = *s; }
 
 void matIdentity(Mat34* m) {
     *m = Mat34{};
-    (*m)[0] = (*m)[4] = (*m)[8] = 16384;
+    (*m)[0] = (*m)[4] = (*m)[8] = kOne14;
 }
 
 void matMultiplyTo(Mat34* d, const Mat34* a, const Mat34* b) {
@@ -100,7 +100,7 @@ void matTranslateVec(Mat34* a, const Vec3* v) { matTranslate(a, v->x, v->y, v->z
 void matSetRotationX(Mat34* m, int angle) {
     const int16_t s = SinLut[angle & 2047], c = CosLut[angle & 2047];
     Mat34& e = *m;
-    e[0] = 16384, e[1] = 0, e[2] = 0;
+    e[0] = kOne14, e[1] = 0, e[2] = 0;
     e[3] = 0, e[4] = c, e[5] = s;
     e[6] = 0, e[7] = low16(-s), e[8] = c;
 }
@@ -109,7 +109,7 @@ void matSetRotationY(Mat34* m, int angle) {
     const int16_t s = SinLut[angle & 2047], c = CosLut[angle & 2047];
     Mat34& e = *m;
     e[0] = c, e[1] = 0, e[2] = low16(-s);
-    e[3] = 0, e[4] = 16384, e[5] = 0;
+    e[3] = 0, e[4] = kOne14, e[5] = 0;
     e[6] = s, e[7] = 0, e[8] = c;
 }
 
@@ -118,7 +118,7 @@ void matSetRotationZ(Mat34* m, int angle) {
     Mat34& e = *m;
     e[0] = c, e[1] = s, e[2] = 0;
     e[3] = low16(-s), e[4] = c, e[5] = 0;
-    e[6] = 0, e[7] = 0, e[8] = 16384;
+    e[6] = 0, e[7] = 0, e[8] = kOne14;
 }
 
 void matRotateX(Mat34* a, int angle) {
@@ -145,7 +145,7 @@ void matRotateZ(Mat34* a, int angle) {
 void matSetAxisRotation(Mat34* m, int angle, const Vec3* axis) {
     const int32_t x = axis->x, y = axis->y, z = axis->z;
     const int32_t s = SinLut[angle & 2047], c = CosLut[angle & 2047];
-    const int32_t t = 16384 - c;  // 1 - cos, 2.14
+    const int32_t t = kOne14 - c;  // 1 - cos, 2.14
     // P(u, v) = ((u v) >> 14) * t >> 14: one term of the outer product scaled by 1 - cos.
     auto p = [t](int32_t u, int32_t v) { return sar(wrapMul(sar(u * v, 14), t), 14); };
     auto sine = [s](int32_t u) { return sar(u * s, 14); };
@@ -168,7 +168,7 @@ namespace {
 // range saturate (NaN gives 0), as the handheld's float conversion does, then the low 16 bits
 // are kept. Only an axis that is not a unit vector gets that far.
 int16_t entryFromDouble(double v) {
-    const double scaled = std::trunc(v * 16384.0);
+    const double scaled = std::trunc(v * double(kOne14));
     if (!(scaled == scaled)) return 0;
     if (scaled >= 2147483647.0) return low16(INT32_MAX);
     if (scaled <= -2147483648.0) return low16(INT32_MIN);

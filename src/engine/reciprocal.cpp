@@ -6,11 +6,11 @@
 
 namespace veloxia {
 
-int32_t ReciprocalLut[8192];    // entry k = 131072 / k (15.17 reciprocal), single precision, truncated
+int32_t ReciprocalLut[kReciprocalLutSize];  // entry k = 131072 / k (15.17 reciprocal), single precision, truncated
 uint16_t PerspectiveLut[4096];  // entry d = 4194304 / d as 0.16, 65535 for exactly 1.0, 0 above it
 
 void buildReciprocalTables() {
-    for (int k = 1; k < 8192; ++k) ReciprocalLut[k] = int32_t(131072.0f / float(k));
+    for (int k = 1; k < kReciprocalLutSize; ++k) ReciprocalLut[k] = int32_t(131072.0f / float(k));
     ReciprocalLut[0] = ReciprocalLut[1];
     PerspectiveLut[0] = 0;
     for (int d = 1; d < 4096; ++d) {

@@ -19,8 +19,8 @@ void buildTrigTables() {
     for (int i = 0; i < 2048; ++i) {
         // The angle is formed as (i * 2 pi) * (1 / 2048), all in double precision.
         const double radians = (i * 6.283185307179586) * (1.0 / 2048.0);
-        SinLut[i] = int16_t(std::sin(radians) * 16384.0);
-        CosLut[i] = int16_t(std::cos(radians) * 16384.0);
+        SinLut[i] = int16_t(std::sin(radians) * double(kOne14));
+        CosLut[i] = int16_t(std::cos(radians) * double(kOne14));
     }
     buildAtanTable();
 }

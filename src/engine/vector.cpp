@@ -66,9 +66,9 @@ int32_t squaredLength(const Vec3* v) {
 void normalize14(Vec3* v) {
     const int length = isqrt(squaredLength(v));
     if (length == 0) return;
-    v->x = low16((v->x * 16384) / length);
-    v->y = low16((v->y * 16384) / length);
-    v->z = low16((v->z * 16384) / length);
+    v->x = low16((v->x * kOne14) / length);
+    v->y = low16((v->y * kOne14) / length);
+    v->z = low16((v->z * kOne14) / length);
 }
 
 // The length is taken from the 32-bit integer sum. A sum that wrapped negative (components
@@ -79,9 +79,9 @@ void normalizeFloat14(Vec3* v) {
     const float length = float(std::sqrt(double(squaredLength(v))));
     if (!(length > 0.0f)) return;
     const float inverse = 1.0f / length;
-    v->x = low16(int32_t((float(v->x) * 16384.0f) * inverse));
-    v->y = low16(int32_t((float(v->y) * 16384.0f) * inverse));
-    v->z = low16(int32_t((float(v->z) * 16384.0f) * inverse));
+    v->x = low16(int32_t((float(v->x) * float(kOne14)) * inverse));
+    v->y = low16(int32_t((float(v->y) * float(kOne14)) * inverse));
+    v->z = low16(int32_t((float(v->z) * float(kOne14)) * inverse));
 }
 
 }  // namespace veloxia

@@ -13,6 +13,10 @@
 
 namespace veloxia::pipeline {
 
+// Blended textures (draw modes 2 and above: averaged with what the FrameBuffer holds) are drawn
+// from the depth-sorted queue at the end of the frame; the others at once.
+inline bool isBlended(const Texture& t) { return t.drawMode >= 2; }
+
 // Corner order codes (bits 0..3 top corner, 4..7 middle, 8..11 bottom; 0 a, 1 b, 2 c).
 inline constexpr int32_t kOrderABC = 0x210;
 inline constexpr int32_t kOrderACB = 0x120;

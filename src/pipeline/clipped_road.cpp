@@ -8,20 +8,22 @@
 #include <veloxia/matrix.h>
 #include <veloxia/pipeline.h>
 
+#include "pipeline/classify.h"
 #include "pipeline/vertex_stage.h"
 
 namespace veloxia {
 
 namespace {
 
+using pipeline::kNearMarker;
+using pipeline::kTooCloseZ;
+using pipeline::Lighting;
+using pipeline::Projection;
+
 enum class CornerState { projected, nearZone, dropped };
 
-using pipeline::kNearMarker;
-
-// A face is drawn only when some corner lies deeper than this view z.
-constexpr int32_t kTooCloseZ = -214;
-
-CornerState processCorner(const RenderContext* rc, const Mat34& m, bool lit, MeshVertex* v) {
+template <Lighting L>
+CornerState processCorner(const RenderContext* rc, const Mat34& m, MeshVertex* v) {
     if (frameStampMatches(v->stamp, rc->frameCounter)) {
         if (v->depth == 0) return CornerState::dropped;
         return v->depth == kNearMarker ? CornerState::nearZone : CornerState::projected;
@@ -29,42 +31,30 @@ CornerState processCorner(const RenderContext* rc, const Mat34& m, bool lit, Mes
     v->stamp = frameStamp(rc->frameCounter);
     const int16_t vz = pipeline::viewZ(m, *v);
     v->vz = vz;
-    if (vz >= 336 || vz <= -8192) {
+    if (pipeline::droppedOnNearRoad(vz)) {
         v->depth = 0;
         return CornerState::dropped;
     }
-    v->vx = pipeline::viewX(m, *v);
-    v->vy = pipeline::viewY(m, *v);
-    int depth;
-    CornerState state;
-    if (vz <= -64) {
-        pipeline::projectThroughSlot(rc, v);
-        depth = v->depth;
-        state = CornerState::projected;
-    } else {
-        v->depth = kNearMarker;
-        depth = low16(-vz);  // shaded at its true distance
-        state = CornerState::nearZone;
+    const pipeline::StageSlots slots = pipeline::stageSlots(rc);
+    if (pipeline::projectedOnNearRoad(vz)) {
+        pipeline::projectAndShade<Projection::slot, L>(slots, m, *v, vz, v);
+        return CornerState::projected;
     }
-    int level = v->light;
-    if (lit) {  // this road passes the normal as stored, without rotating it
-        const int16_t position[3] = {v->vx, v->vy, vz};
-        const int16_t normal[3] = {v->nx, v->ny, v->nz};
-        level = wrapAdd(level, lightSum(position, normal));
-    }
-    v->shade = rc->shade(depth, level);
-    return state;
+    // Near zone: not projected, but shaded at its true distance.
+    const pipeline::ViewPosition view{pipeline::viewX(m, *v), pipeline::viewY(m, *v), vz};
+    v->vx = view.x;
+    v->vy = view.y;
+    v->depth = kNearMarker;
+    v->shade = slots.shade(low16(-vz), pipeline::lightLevel<L>(m, *v, view));
+    return CornerState::nearZone;
 }
 
-}  // namespace
-
-// The corners of a world face are MeshVertex records (the world's own vertices).
-void renderFaceClipped(RenderContext* rc, MeshFace* f) {
+template <Lighting L>
+void renderFace(RenderContext* rc, MeshFace* f) {
     const Mat34& m = *matrixStack.top;
-    const bool lit = lightCount != 0;  // read once for the face
     bool nearZone = false;
     for (const FaceCorner& corner : f->corner) {
-        const CornerState state = processCorner(rc, m, lit, static_cast<MeshVertex*>(corner.vertex));
+        const CornerState state = processCorner<L>(rc, m, static_cast<MeshVertex*>(corner.vertex));
         if (state == CornerState::dropped) return;  // the later corners stay untouched
         nearZone |= state == CornerState::nearZone;
     }
@@ -72,10 +62,21 @@ void renderFaceClipped(RenderContext* rc, MeshFace* f) {
     if (vz(0) >= kTooCloseZ && vz(1) >= kTooCloseZ && vz(2) >= kTooCloseZ) return;
     if (nearZone)
         subdivideFace(rc, f);
-    else if (f->texture->drawMode >= 2)
+    else if (pipeline::isBlended(*f->texture))
         queueFace(rc, f);
     else
         drawFaceNow(rc, f);
+}
+
+}  // namespace
+
+// The corners of a world face are MeshVertex records (the world's own vertices). This road lights
+// the view position with the normal as stored, without turning it.
+void renderFaceClipped(RenderContext* rc, MeshFace* f) {
+    if (lightCount != 0)  // read once for the face
+        renderFace<Lighting::viewStoredNormal>(rc, f);
+    else
+        renderFace<Lighting::off>(rc, f);
 }
 
 }  // namespace veloxia

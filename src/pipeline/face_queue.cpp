@@ -87,7 +87,7 @@ void flushFaceQueueSorted(FaceQueue* q) {
         FaceQueueBucket& bucket = q->buckets[key];
         int32_t n = bucket.count;
         for (FaceQueueItem* item = bucket.head; n > 0; --n, item = item->next) {
-            if (item->face->texture->drawMode < 2)
+            if (!pipeline::isBlended(*item->face->texture))
                 drawQueuedFace(&renderContext, item->face, item->order);  // nearest first
             else if (deferredCount < kDeferredCapacity)
                 q->deferred[deferredCount++] = item;  // drawn below, farthest first

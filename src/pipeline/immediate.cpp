@@ -11,6 +11,7 @@
 
 #include "engine/wrap.h"
 #include "pipeline/classify.h"
+#include "pipeline/vertex_stage.h"
 
 namespace veloxia {
 
@@ -20,48 +21,39 @@ namespace {
 
 ImmediateState& st = immediateState;
 
-// View z range in which a vertex is projected: -8191..-65.
-bool inDepthRange(int16_t vz) { return vz < -64 && vz > -8192; }
-
-// The shade of a projected vertex: its level, plus the point lights at the view position with
-// the normal rotated into view space while lights are on.
-void shadeVertex(RenderContext* rc, const Mat34* m, const int16_t view[3], int32_t light, const int16_t normal[3],
-                 ProjectedVertex* out) {
-    int32_t level = light;
-    if (lightCount != 0) {
-        const Vec3 n{normal[0], normal[1], normal[2]};
-        Vec3 rotated;
-        matRotateVector(m, &n, &rotated);
-        const int16_t r[3] = {rotated.x, rotated.y, rotated.z};
-        level = wrapAdd(level, lightSum(view, r));
-    }
-    out->shade = rc->shade(out->depth, level);
-}
+using pipeline::Lighting;
+using pipeline::Projection;
 
 // The vertex stage of drawMesh. A vertex outside the depth range gets depth 0 (and its vz) and
 // the stage goes on with the next vertex, so only the faces that use it are skipped, as on the
 // object road; its other fields keep their values.
-void transformMeshVertex(RenderContext* rc, const Mat34* m, MeshVertex* v) {
-    const Vec3 model{v->x, v->y, v->z};
-    Vec3 view;
-    matTransformZ(m, &model, &view);
-    v->vz = view.z;
-    if (!inDepthRange(view.z)) {
-        v->depth = 0;
-        return;
+template <Lighting L, typename At>
+void transformMeshVertices(const RenderContext* rc, const Mat34& m, int32_t count, At vertexAt) {
+    const pipeline::StageSlots slots = pipeline::stageSlots(rc);
+    for (int32_t i = 0; i < count; ++i) {
+        MeshVertex* v = vertexAt(i);
+        v->vz = pipeline::viewZ(m, *v);
+        if (!pipeline::projectedOnEveryRoad(v->vz)) {
+            v->depth = 0;
+            continue;
+        }
+        pipeline::projectAndShade<Projection::slot, L>(slots, m, *v, v->vz, v);
     }
-    matTransformXY(m, &model, &view);
-    v->vx = view.x;
-    v->vy = view.y;
-    const int16_t position[3] = {view.x, view.y, view.z};
-    rc->project(position, v);
-    const int16_t normal[3] = {v->nx, v->ny, v->nz};
-    shadeVertex(rc, m, position, v->light, normal, v);
+}
+
+// The lights are read once for the call: the normal turns with the matrix, the light sees the
+// view position.
+template <typename At>
+void transformMeshVertices(const RenderContext* rc, const Mat34& m, int32_t count, At vertexAt) {
+    if (lightCount != 0)
+        transformMeshVertices<Lighting::viewTurnedNormal>(rc, m, count, vertexAt);
+    else
+        transformMeshVertices<Lighting::off>(rc, m, count, vertexAt);
 }
 
 // Draws a face at once, or copies it (with copyVertices) to the face store and queues the copy.
 void dispatchFace(RenderContext* rc, MeshFace* face, int32_t copyVertices) {
-    if (face->texture->drawMode < 2) {
+    if (!pipeline::isBlended(*face->texture)) {
         drawFaceNow(rc, face);
     } else {
         pipeline::storeAndQueue(face, copyVertices);
@@ -79,7 +71,7 @@ void dispatchMeshFace(RenderContext* rc, MeshFace* face) {
 void drawPrimitive(MeshVertex* const* vertices, int vertexCount, MeshFace* const* faces, int faceCount) {
     const Mat34* m = matrixStack.top;
     if (m == nullptr) return;
-    for (int i = 0; i < vertexCount; ++i) transformMeshVertex(&renderContext, m, vertices[i]);
+    transformMeshVertices(&renderContext, *m, vertexCount, [vertices](int32_t i) { return vertices[i]; });
     for (int i = 0; i < faceCount; ++i) dispatchMeshFace(&renderContext, faces[i]);
 }
 
@@ -247,38 +239,29 @@ void immDrawElements(int32_t n, const uint16_t* indices) {
 void drawMesh(RenderContext* rc, MeshVertex* vertices, int32_t vertexCount, MeshFace* faces, int32_t faceCount) {
     const Mat34* m = matrixStack.top;
     if (m == nullptr) return;
-    for (int32_t i = 0; i < vertexCount; ++i) transformMeshVertex(rc, m, &vertices[i]);
+    transformMeshVertices(rc, *m, vertexCount, [vertices](int32_t i) { return &vertices[i]; });
     for (int32_t i = 0; i < faceCount; ++i) dispatchMeshFace(rc, &faces[i]);
 }
 
 namespace {
 
 // Processes an indexed vertex at most once per frame; false when it is out of the depth range.
-bool processIndexed(RenderContext* rc, const Mat34* m, IndexedVertex* p) {
+template <Lighting L>
+bool processIndexed(const RenderContext* rc, const Mat34& m, IndexedVertex* p) {
     if (frameStampMatches(p->stamp, rc->frameCounter)) return p->projected.depth != 0;
     p->stamp = frameStamp(rc->frameCounter);
-    const Vec3 model{p->x, p->y, p->z};
-    Vec3 view;
-    matTransformZ(m, &model, &view);
-    if (!inDepthRange(view.z)) {
+    const int16_t vz = pipeline::viewZ(m, *p);
+    if (!pipeline::projectedOnEveryRoad(vz)) {
         p->projected.depth = 0;
         return false;
     }
-    matTransformXY(m, &model, &view);
-    const int16_t position[3] = {view.x, view.y, view.z};
-    rc->project(position, &p->projected);
-    const int16_t normal[3] = {p->nx, p->ny, p->nz};
-    shadeVertex(rc, m, position, p->light, normal, &p->projected);
+    pipeline::projectAndShade<Projection::slot, L>(pipeline::stageSlots(rc), m, *p, vz, &p->projected);
     return true;
 }
 
-}  // namespace
-
-void drawIndexed(RenderContext* rc, const uint16_t* indices, int32_t n) {
-    const Mat34* m = matrixStack.top;
-    IndexedVertex* vertices = st.vertexArray;
+template <Lighting L>
+void drawIndexedWith(RenderContext* rc, const Mat34& m, IndexedVertex* vertices, const uint16_t* indices, int32_t n) {
     const int16_t* coords = st.texCoordArray;
-    if (m == nullptr || vertices == nullptr) return;
     MeshFace face{};
     face.texture = st.triangle.texture;
     face.cell = -1;
@@ -287,13 +270,25 @@ void drawIndexed(RenderContext* rc, const uint16_t* indices, int32_t n) {
         bool whole = true;
         for (int k = 0; k < 3 && whole; ++k) {
             IndexedVertex* p = &vertices[indices[i + k]];
-            whole = processIndexed(rc, m, p);
+            whole = processIndexed<L>(rc, m, p);
             // Texture coordinates follow the index position, not the vertex.
             const int64_t at = 2 * (i + k);
             face.corner[k] = FaceCorner{&p->projected, coords ? coords[at] : int16_t(0), coords ? coords[at + 1] : int16_t(0)};
         }
         if (whole) dispatchFace(rc, &face, 0);  // stored corners keep pointing into the array
     }
+}
+
+}  // namespace
+
+void drawIndexed(RenderContext* rc, const uint16_t* indices, int32_t n) {
+    const Mat34* m = matrixStack.top;
+    IndexedVertex* vertices = st.vertexArray;
+    if (m == nullptr || vertices == nullptr) return;
+    if (lightCount != 0)
+        drawIndexedWith<Lighting::viewTurnedNormal>(rc, *m, vertices, indices, n);
+    else
+        drawIndexedWith<Lighting::off>(rc, *m, vertices, indices, n);
 }
 
 }  // namespace veloxia

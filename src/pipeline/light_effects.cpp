@@ -86,7 +86,7 @@ int32_t createVertexLightEffect(VertexLightEffect* e, int32_t intensity, int32_t
 void updateVertexLightEffect(VertexLightEffect* e) {
     if (e->count == 0) return;
     // pulse: 0..amplitude, from the cosine of the phase (2.14) raised to 0..2.0.
-    const int32_t pulse = sar(wrapMul(CosLut[e->phase & 2047] + 16384, e->amplitude), 15);
+    const int32_t pulse = sar(wrapMul(CosLut[e->phase & 2047] + kOne14, e->amplitude), 15);
     for (int32_t k = 0; k < e->count; ++k) {
         MeshVertex* v = e->vertices[k];
         const int32_t w = e->weights[k];  // weight in 1/256ths

@@ -14,8 +14,7 @@ namespace veloxia {
 
 namespace {
 
-constexpr int32_t kProjectedZ = -64;  // view z at or below which a vertex is projected
-constexpr int32_t kTooCloseZ = -214;  // a piece with no corner deeper than this is dropped
+using pipeline::kTooCloseZ;  // a piece with no corner deeper than this is dropped
 
 int32_t cornerZ(const FaceCorner& c) { return static_cast<const MeshVertex*>(c.vertex)->vz; }
 
@@ -36,9 +35,10 @@ FaceCorner midpoint(const FaceCorner& p, const FaceCorner& q, MeshVertex* m) {
 void placePiece(RenderContext* rc, MeshFace* piece) {
     const int32_t za = cornerZ(piece->corner[0]), zb = cornerZ(piece->corner[1]), zc = cornerZ(piece->corner[2]);
     if (za >= kTooCloseZ && zb >= kTooCloseZ && zc >= kTooCloseZ) return;
-    if (za > kProjectedZ || zb > kProjectedZ || zc > kProjectedZ) {
+    if (!pipeline::projectedOnNearRoad(za) || !pipeline::projectedOnNearRoad(zb) ||
+        !pipeline::projectedOnNearRoad(zc)) {
         subdivideFace(rc, piece);
-    } else if (piece->texture->drawMode < 2) {
+    } else if (!pipeline::isBlended(*piece->texture)) {
         drawFaceNow(rc, piece);
     } else {
         pipeline::storeAndQueue(piece, 1);  // a full store drops the piece
@@ -72,7 +72,7 @@ void subdivideFace(RenderContext* rc, MeshFace* f) {
         first.corner[2] = mc;
         second.corner[1] = mc;
     }
-    if (m.vz <= kProjectedZ) {
+    if (pipeline::projectedOnNearRoad(m.vz)) {
         pipeline::projectThroughSlot(rc, &m);
         if (m.shade < 1) m.shade = 1;
     }

@@ -3,7 +3,8 @@
 // and the shade slot; then every face whose three corners survived goes to a face path.
 //
 // View z between -8191 and -65 is visible; anything else marks the vertex with depth 0 before
-// its x and y are computed, so a rejected vertex costs one dot product.
+// its x and y are computed, so a rejected vertex costs one dot product. The stage itself is the
+// one every road shares (vertex_stage.h).
 #include <veloxia/lights.h>
 #include <veloxia/matrix.h>
 #include <veloxia/pipeline.h>
@@ -15,61 +16,34 @@ namespace veloxia {
 
 namespace {
 
-using pipeline::viewX;
-using pipeline::viewY;
-using pipeline::viewZ;
-
-// View z outside -8191..-65 is rejected on the object road.
-constexpr bool objectRoadRejects(int32_t vz) { return vz >= -64 || vz <= -8192; }
-
-enum class Projection { portrait, landscape, slot };
+using pipeline::Lighting;
+using pipeline::Projection;
 
 // One loop per projection and lighting, chosen before the loop: the two built-in projections
 // are inlined, any other project slot is called; lights are summed only in the lit loops.
-template <Projection P, bool Lit>
+template <Projection P, Lighting L>
 void transformVertices(const RenderContext* rc, MeshVertex* v, MeshVertex* end) {
     const Mat34 m = *matrixStack.top;  // a local copy: the vertex writes cannot alias it
-    const ShadeFn shade = rc->shade;
+    const pipeline::StageSlots slots = pipeline::stageSlots(rc);
     for (; v != end; ++v) {
-        const int16_t vz = viewZ(m, *v);
+        const int16_t vz = pipeline::viewZ(m, *v);
         v->vz = vz;
-        if (objectRoadRejects(vz)) {
+        if (!pipeline::projectedOnEveryRoad(vz)) [[unlikely]] {  // keeps the visible path straight
             v->depth = 0;
             continue;
         }
-        const int16_t vx = viewX(m, *v);
-        const int16_t vy = viewY(m, *v);
-        v->vx = vx;
-        v->vy = vy;
-        if constexpr (P == Projection::portrait) {
-            pipeline::projectPortraitXYZ(vx, vy, vz, v);
-        } else if constexpr (P == Projection::landscape) {
-            pipeline::projectLandscapeXYZ(vx, vy, vz, v);
-        } else {
-            pipeline::projectThroughSlot(rc, v);
-        }
-        int level = v->light;
-        if constexpr (Lit) {
-            // The normal turns with the object (3x3 part only); the light sees the view position.
-            const Vec3 normal{v->nx, v->ny, v->nz};
-            Vec3 rotated;
-            matRotateVector(&m, &normal, &rotated);
-            const int16_t position[3] = {vx, vy, vz};
-            const int16_t direction[3] = {rotated.x, rotated.y, rotated.z};
-            level = wrapAdd(level, lightSum(position, direction));
-        }
-        v->shade = shade(v->depth, level);
+        pipeline::projectAndShade<P, L>(slots, m, *v, vz, v);
     }
 }
 
-template <bool Lit>
+template <Lighting L>
 void transformWithLighting(const RenderContext* rc, MeshVertex* begin, MeshVertex* end) {
     if (rc->project == projectPortrait)
-        transformVertices<Projection::portrait, Lit>(rc, begin, end);
+        transformVertices<Projection::portrait, L>(rc, begin, end);
     else if (rc->project == projectLandscape)
-        transformVertices<Projection::landscape, Lit>(rc, begin, end);
+        transformVertices<Projection::landscape, L>(rc, begin, end);
     else
-        transformVertices<Projection::slot, Lit>(rc, begin, end);
+        transformVertices<Projection::slot, L>(rc, begin, end);
 }
 
 }  // namespace
@@ -86,9 +60,9 @@ void transformObject(RenderContext* rc, SceneObject* obj) {
     MeshVertex* begin = obj->vertices.get();
     MeshVertex* end = begin + obj->vertexCount;
     if (lightCount != 0)  // read once for the whole object
-        transformWithLighting<true>(rc, begin, end);
+        transformWithLighting<Lighting::viewTurnedNormal>(rc, begin, end);
     else
-        transformWithLighting<false>(rc, begin, end);
+        transformWithLighting<Lighting::off>(rc, begin, end);
 }
 
 void renderObject(RenderContext* rc, SceneObject* obj) {
@@ -101,22 +75,22 @@ void renderObject(RenderContext* rc, SceneObject* obj) {
             continue;
         const int32_t order = pipeline::classifyFace(*f);
         if (order == 0) continue;
-        if (f->texture->drawMode < 2)
-            pipeline::fillInOrder(rc, *f, order);
-        else
+        if (pipeline::isBlended(*f->texture))
             insertFaceQueue(&faceQueue, f, order);
+        else
+            pipeline::fillInOrder(rc, *f, order);
     }
 }
 
 int32_t projectVertex(RenderContext* rc, MeshVertex* v) {
     const Mat34& m = *matrixStack.top;
-    v->vz = viewZ(m, *v);
-    if (objectRoadRejects(v->vz)) {
+    v->vz = pipeline::viewZ(m, *v);
+    if (!pipeline::projectedOnEveryRoad(v->vz)) {
         v->depth = 0;
         return 0;
     }
-    v->vx = viewX(m, *v);
-    v->vy = viewY(m, *v);
+    v->vx = pipeline::viewX(m, *v);
+    v->vy = pipeline::viewY(m, *v);
     return pipeline::projectThroughSlot(rc, v);
 }
 

@@ -1,32 +1,49 @@
 // SPDX-License-Identifier: MIT
-// The vertex stage shared by the object road and the world road: view-space transform by the
-// current matrix and the two projections, inline so that the per-vertex loops keep the matrix
-// in registers and call no function for them.
+// The vertex stage of every road (the object road, immediate mode, the near road and the cell
+// road of the world): view-space transform by the current matrix, the depth tests, projection
+// and shade. Inline, so that the per-vertex loops keep the matrix in registers and call no
+// function for it; each road picks its projection and lighting before its loop.
 #pragma once
 
 #include <cstdint>
 
 #include <veloxia/engine.h>
+#include <veloxia/lights.h>
+#include <veloxia/matrix.h>
+#include <veloxia/pipeline.h>
 #include <veloxia/types.h>
 
 #include "engine/wrap.h"
 
 namespace veloxia::pipeline {
 
-// Depth marker of a world-road vertex in the near zone: not projected this frame, its faces go
-// to subdivision. Projected depths are 64 or more, so it is never a real depth.
+// Depth marker of a near-road vertex in the near zone: not projected this frame, its faces go to
+// subdivision. Projected depths are 64 or more, so it is never a real depth.
 inline constexpr int16_t kNearMarker = 1;
+// A face of the near road (or a piece of one) is drawn only when some corner lies deeper than
+// this view z.
+inline constexpr int32_t kTooCloseZ = -214;
+
+// The depth tests of view z. The object, immediate and cell roads project -8191..-65 and reject
+// the rest; the near road projects -8191..-64, keeps -63..335 as its near zone and drops a face
+// with a corner anywhere else.
+constexpr bool projectedOnEveryRoad(int32_t vz) { return vz >= kFarthestViewZ && vz <= kNearestViewZ; }
+constexpr bool projectedOnNearRoad(int32_t vz) { return vz <= kNearPlaneZ; }
+constexpr bool droppedOnNearRoad(int32_t vz) { return vz >= kBehindNearZoneZ || vz < kFarthestViewZ; }
 
 // View-space components of a model position, as matTransformZ and matTransformXY compute them:
 // 2.14 entries times 16-bit coordinates, summed in 32 bits (wrapping), shifted right by 14,
-// plus the translation, kept to 16 bits.
-inline int16_t viewZ(const Mat34& m, const MeshVertex& v) {
+// plus the translation, kept to 16 bits. V is any vertex record with x, y, z.
+template <typename V>
+inline int16_t viewZ(const Mat34& m, const V& v) {
     return low16(wrapAdd(m[11], dot14(m[2], v.x, m[5], v.y, m[8], v.z)));
 }
-inline int16_t viewX(const Mat34& m, const MeshVertex& v) {
+template <typename V>
+inline int16_t viewX(const Mat34& m, const V& v) {
     return low16(wrapAdd(m[9], dot14(m[0], v.x, m[3], v.y, m[6], v.z)));
 }
-inline int16_t viewY(const Mat34& m, const MeshVertex& v) {
+template <typename V>
+inline int16_t viewY(const Mat34& m, const V& v) {
     return low16(wrapAdd(m[10], dot14(m[1], v.x, m[4], v.y, m[7], v.z)));
 }
 
@@ -39,12 +56,16 @@ inline int32_t projectionScale(int32_t depth) {
     return ProjectionLut[depth];
 }
 
-// Portrait: view y along the columns, view x along the rows, centre (160, 120).
+// The centre of projection on the FrameBuffer.
+inline constexpr int32_t kCentreColumn = kBufferWidth / 2;
+inline constexpr int32_t kCentreRow = kBufferHeight / 2;
+
+// Portrait: view y along the columns, view x along the rows.
 inline int projectPortraitXYZ(int32_t vx, int32_t vy, int32_t vz, ProjectedVertex* out) {
     const int32_t depth = -vz;
     const int32_t s = projectionScale(depth);
-    out->sx = low16(160 + sar(wrapMul(vy, s), 16));
-    out->sy = low16(120 + sar(wrapMul(vx, s), 16));
+    out->sx = low16(kCentreColumn + sar(wrapMul(vy, s), 16));
+    out->sy = low16(kCentreRow + sar(wrapMul(vx, s), 16));
     out->depth = low16(depth);
     return low16(depth);
 }
@@ -53,10 +74,81 @@ inline int projectPortraitXYZ(int32_t vx, int32_t vy, int32_t vz, ProjectedVerte
 inline int projectLandscapeXYZ(int32_t vx, int32_t vy, int32_t vz, ProjectedVertex* out) {
     const int32_t depth = -vz;
     const int32_t s = projectionScale(depth);
-    out->sx = low16(160 + sar(wrapMul(vx, s), 16));
-    out->sy = low16(120 - sar(wrapMul(vy, s), 16));
+    out->sx = low16(kCentreColumn + sar(wrapMul(vx, s), 16));
+    out->sy = low16(kCentreRow - sar(wrapMul(vy, s), 16));
     out->depth = low16(depth);
     return low16(depth);
+}
+
+// How a road projects: one of the two built-in projections inlined, or whatever the project
+// slot holds.
+enum class Projection { portrait, landscape, slot };
+
+// How a road lights a vertex while lights are on: at the view position with the normal turned
+// by the matrix (object road, immediate mode), at the view position with the normal as stored
+// (near road), or at the model position with the normal as stored (cell road).
+enum class Lighting { off, viewTurnedNormal, viewStoredNormal, modelStoredNormal };
+
+struct ViewPosition {
+    int16_t x, y, z;
+};
+
+// The two slots the stage calls, read once by a road.
+struct StageSlots {
+    ProjectFn project;
+    ShadeFn shade;
+};
+inline StageSlots stageSlots(const RenderContext* rc) { return {rc->project, rc->shade}; }
+
+template <Projection P>
+inline void project(StageSlots slots, const ViewPosition& view, ProjectedVertex* out) {
+    if constexpr (P == Projection::portrait) {
+        projectPortraitXYZ(view.x, view.y, view.z, out);
+    } else if constexpr (P == Projection::landscape) {
+        projectLandscapeXYZ(view.x, view.y, view.z, out);
+    } else {
+        const int16_t position[3] = {view.x, view.y, view.z};
+        slots.project(position, out);
+    }
+}
+
+// The light level fed to the shade slot: the vertex's own, plus the point lights.
+template <Lighting L, typename V>
+inline int32_t lightLevel(const Mat34& m, const V& v, const ViewPosition& view) {
+    int32_t level = v.light;
+    if constexpr (L == Lighting::viewTurnedNormal) {
+        const Vec3 normal{v.nx, v.ny, v.nz};
+        Vec3 turned;
+        matRotateVector(&m, &normal, &turned);  // 3x3 part only
+        const int16_t position[3] = {view.x, view.y, view.z};
+        const int16_t direction[3] = {turned.x, turned.y, turned.z};
+        level = wrapAdd(level, lightSum(position, direction));
+    } else if constexpr (L == Lighting::viewStoredNormal) {
+        const int16_t position[3] = {view.x, view.y, view.z};
+        const int16_t normal[3] = {v.nx, v.ny, v.nz};
+        level = wrapAdd(level, lightSum(position, normal));
+    } else if constexpr (L == Lighting::modelStoredNormal) {
+        const int16_t position[3] = {v.x, v.y, v.z};
+        const int16_t normal[3] = {v.nx, v.ny, v.nz};
+        level = wrapAdd(level, lightSum(position, normal));
+    }
+    return level;
+}
+
+// The stage after a road's depth test has passed view z: view x and y (kept in the vertex when
+// its record has room for them), the projection into `out`, and the shade at the projected
+// depth. Returns the view position.
+template <Projection P, Lighting L, typename V>
+[[gnu::always_inline]] inline ViewPosition projectAndShade(StageSlots slots, const Mat34& m, V& v, int16_t vz,
+                                                           ProjectedVertex* out) {
+    const ViewPosition view{viewX(m, v), viewY(m, v), vz};
+    if constexpr (requires { v.vx; }) {
+        v.vx = view.x;
+        v.vy = view.y;
+    }
+    project<P>(slots, view, out);
+    out->shade = slots.shade(out->depth, lightLevel<L>(m, v, view));
+    return view;
 }
 
 // Calls the project slot with the vertex's own view position.

@@ -48,7 +48,7 @@ struct AffineEdges {
 // stays inside its 4096 entries only for depths of 33 and more. The pipeline projects 64..8191;
 // any other depth is textured as the nearest of 33 and 8191 (a nearer corner as if at 33). The
 // depth test and the stored depth still use the corner's own depth.
-inline int32_t perspectiveDepth(int32_t depth) { return std::clamp(depth, 33, kWidestSpan); }
+inline int32_t perspectiveDepth(int32_t depth) { return std::clamp(depth, 33, kFarthestDepth); }
 
 // Edges of the perspective filler: x, s, z, w, uw, vw (see span.h for their scales).
 template <int Mode, bool Narrow>

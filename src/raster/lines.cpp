@@ -29,7 +29,7 @@ template <int MajorCount, int MinorCount, int MajorStride, int MinorStride>
 void walkLine(int m0, int n0, int m1, int n1, uint32_t value) {
     if (m0 >= MajorCount || m1 < 0 || m0 >= m1) return;
     // 16.16 change of the minor coordinate per major step.
-    const int32_t slope = sar(wrapMul(ReciprocalLut[wrapSub(m1, m0) & 8191], wrapSub(n1, n0)), 1);
+    const int32_t slope = sar(wrapMul(ReciprocalLut[wrapSub(m1, m0) & (kReciprocalLutSize - 1)], wrapSub(n1, n0)), 1);
     int32_t position = wrapShl(n0, 16);
     int major = m0;
     if (m0 < 0) {

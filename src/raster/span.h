@@ -35,8 +35,10 @@ inline constexpr std::size_t kW = 3, kUW = 4, kVW = 5;
 template <std::size_t N>
 using Values = std::array<int32_t, N>;
 
-// ReciprocalLut holds 8192 entries; a span may be at most 8191 columns wide to use it.
-inline constexpr int32_t kWidestSpan = 8191;
+// The last index of ReciprocalLut, and the mask that keeps a row or column difference inside it.
+inline constexpr int32_t kReciprocalIndexMask = kReciprocalLutSize - 1;
+// A span may be at most this many columns wide to take its step from ReciprocalLut.
+inline constexpr int32_t kWidestSpan = kReciprocalLutSize - 1;
 
 // Written as a fold so that every quantity is its own add, kept in a register by the walk.
 template <std::size_t N, std::size_t... I>

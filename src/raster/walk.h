@@ -45,7 +45,7 @@ inline void sortByRow(Corner& a, Corner& b, Corner& c) {
 
 // Edge-row slope of a table lookup: R(n) = ReciprocalLut[n AND 8191]. Row differences above
 // 8191 wrap here and give wrong slopes (only for corners far off the screen).
-inline int32_t rowReciprocal(int32_t rows) { return ReciprocalLut[rows & kWidestSpan]; }
+inline int32_t rowReciprocal(int32_t rows) { return ReciprocalLut[rows & kReciprocalIndexMask]; }
 
 // True when no span of the triangle can be wider than the reciprocal table. ReciprocalLut[n]
 // is 131072 / n truncated, so an edge walked n rows moves at most its corners' x difference
@@ -55,7 +55,7 @@ inline bool narrowTriangle(const Corner& a, const Corner& b, const Corner& c) {
     constexpr int32_t kFarColumn = 16384;  // far from the 16.16 limit of 32767
     const int32_t left = std::min({a.sx, b.sx, c.sx}), right = std::max({a.sx, b.sx, c.sx});
     return left >= -kFarColumn && right <= kFarColumn && right - left <= kWidestSpan - 4 &&
-           c.sy - a.sy <= kWidestSpan;
+           c.sy - a.sy <= kReciprocalIndexMask;
 }
 
 // Per-row steps of x, s and z: (difference of sx, shade, depth) * r >> 1.

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "engine/wrap.h"
+#include "pipeline/classify.h"
 #include "pipeline/vertex_stage.h"
 
 namespace veloxia {
@@ -19,9 +20,10 @@ WorldStats worldStats;
 
 namespace {
 
-// Depth ranges of view z: box corners are kept in -8704..-64, vertices projected in -8191..-65.
+// Box corners are kept in view z -8704..-64 (vertices are projected in -8191..-65, as on every
+// road but the near one).
 constexpr int32_t kCornerFar = -8704;
-constexpr int32_t kCornerNear = -64;
+constexpr int32_t kCornerNear = kNearPlaneZ;
 constexpr int32_t kNearestLimit = 8192;  // cells whose nearest corner lies deeper are not drawn
 constexpr int kOcclusionStep = 6;        // sample spacing; a second grid is shifted by half of it
 
@@ -188,54 +190,56 @@ void bucketCell(World* world, WorldCell* cell) {
     ++bucket.count;
 }
 
-void drawWorldCell(World*, WorldCell* cell) {
-    RenderContext* rc = &renderContext;
-    const Mat34* m = matrixStack.top;
+namespace {
+
+using pipeline::Lighting;
+using pipeline::Projection;
+
+// Processes a face's corners on the cell road; false when the face is given up (its later
+// corners then stay untouched).
+template <Lighting L>
+bool cornersUsable(const RenderContext* rc, const Mat34& m, const MeshFace& face) {
     const uint32_t frame = rc->frameCounter;
-    const bool lit = lightCount != 0;
-    for (int32_t i = 0; i < cell->faceCount; ++i) {
-        MeshFace* face = cell->faces[i];
-        bool usable = true;
-        for (FaceCorner& corner : face->corner) {
-            MeshVertex* v = static_cast<MeshVertex*>(corner.vertex);
-            if (frameStampMatches(v->stamp, frame)) {  // never the build's -1, as on the near road
-                // Rejected, or left in the near zone by the near road with no screen position.
-                if (v->depth == 0 || v->depth == pipeline::kNearMarker) usable = false;
-            } else {
-                v->stamp = frameStamp(frame);
-                const Vec3 model{v->x, v->y, v->z};
-                Vec3 view;
-                matTransformZ(m, &model, &view);
-                v->vz = view.z;
-                if (view.z >= -64 || view.z <= -8192) {
-                    v->depth = 0;
-                    usable = false;
-                } else {
-                    matTransformXY(m, &model, &view);
-                    v->vx = view.x;
-                    v->vy = view.y;
-                    const int16_t viewPos[3] = {view.x, view.y, view.z};
-                    rc->project(viewPos, v);
-                    int32_t level = v->light;
-                    if (lit) {
-                        // This road lights the model position with the normal as stored.
-                        const int16_t position[3] = {v->x, v->y, v->z};
-                        const int16_t normal[3] = {v->nx, v->ny, v->nz};
-                        level = wrapAdd(level, lightSum(position, normal));
-                    }
-                    v->shade = rc->shade(v->depth, level);
-                }
-            }
-            if (!usable) break;  // the face's later corners stay untouched
+    for (const FaceCorner& corner : face.corner) {
+        MeshVertex* v = static_cast<MeshVertex*>(corner.vertex);
+        if (frameStampMatches(v->stamp, frame)) {  // never the build's -1, as on the near road
+            // Rejected, or left in the near zone by the near road with no screen position.
+            if (v->depth == 0 || v->depth == pipeline::kNearMarker) return false;
+            continue;
         }
-        if (!usable) continue;
-        ++worldStats.facesSubmitted;
-        if (face->texture->drawMode < 2) {
-            drawFaceNow(rc, face);
-        } else {
-            queueFace(rc, face);
+        v->stamp = frameStamp(frame);
+        v->vz = pipeline::viewZ(m, *v);
+        if (!pipeline::projectedOnEveryRoad(v->vz)) {
+            v->depth = 0;
+            return false;
         }
+        // This road lights the model position with the normal as stored.
+        pipeline::projectAndShade<Projection::slot, L>(pipeline::stageSlots(rc), m, *v, v->vz, v);
     }
+    return true;
+}
+
+template <Lighting L>
+void drawCellFaces(RenderContext* rc, const WorldCell& cell) {
+    const Mat34& m = *matrixStack.top;
+    for (int32_t i = 0; i < cell.faceCount; ++i) {
+        MeshFace* face = cell.faces[i];
+        if (!cornersUsable<L>(rc, m, *face)) continue;
+        ++worldStats.facesSubmitted;
+        if (pipeline::isBlended(*face->texture))
+            queueFace(rc, face);
+        else
+            drawFaceNow(rc, face);
+    }
+}
+
+}  // namespace
+
+void drawWorldCell(World*, WorldCell* cell) {
+    if (lightCount != 0)
+        drawCellFaces<Lighting::modelStoredNormal>(&renderContext, *cell);
+    else
+        drawCellFaces<Lighting::off>(&renderContext, *cell);
 }
 
 }  // namespace veloxia

@@ -13,10 +13,10 @@
 namespace vxpack {
 namespace {
 
-constexpr size_t kNameBytes = 24;
-constexpr size_t kObjectHeaderBytes = 56;  // name, matrix, vertex count, face count
-constexpr size_t kRecordBytes = 32;        // one vertex or one face
-constexpr size_t kTextureHeaderBytes = 24;
+constexpr size_t kNameBytes = veloxia::kSceneNameBytes;
+constexpr size_t kObjectHeaderBytes = veloxia::kSceneObjectHeaderBytes;
+constexpr size_t kRecordBytes = veloxia::kSceneRecordBytes;
+constexpr size_t kTextureHeaderBytes = veloxia::kTextureHeaderBytes;
 
 class Writer {
 public:
