@@ -187,6 +187,25 @@ TEST_F(Present, EveryRoutineShowsTheSamePicture) {
     }
 }
 
+TEST_F(Present, ReadsIntoLongerLinesWithoutTouchingTheirEnds) {
+    constexpr int kLine = 256;  // a window texture's pitch, in pixels
+    std::vector<uint16_t> packed(kPixels), padded(kLine * kScreenHeight, 0xABCD);
+    readDisplayPortrait(padded.data(), kLine);
+    EXPECT_EQ(std::count(padded.begin(), padded.end(), 0), kPixels) << "nothing presented yet: black lines";
+    for (const Path& path : kPaths) {
+        randomFrame(path.rotation + 5);
+        present(path);
+        readDisplayPortrait(packed.data());
+        std::fill(padded.begin(), padded.end(), 0xABCD);
+        readDisplayPortrait(padded.data(), kLine);
+        for (int y = 0; y < kScreenHeight; ++y) {
+            const auto line = padded.begin() + y * kLine;
+            ASSERT_TRUE(std::equal(line, line + kScreenWidth, packed.begin() + y * kScreenWidth)) << path.name << " line " << y;
+            ASSERT_EQ(std::count(line + kScreenWidth, line + kLine, 0xABCD), kLine - kScreenWidth) << path.name;
+        }
+    }
+}
+
 TEST_F(Present, PortraitTextReadsUprightAfterTheDefaultPresent) {
     initShading(-8192, 10);
     buildGlyphMap();
