@@ -48,14 +48,6 @@ inline void storePair(unsigned char* at, uint32_t lower, uint32_t higher) {
     std::memcpy(at, &word, sizeof word);
 }
 
-#if VX_PRESENT_SSE2
-// The low 32 bits of a vector, stored at a 2-byte aligned address.
-inline void storeLane(unsigned char* at, __m128i lanes) {
-    const auto word = static_cast<uint32_t>(_mm_cvtsi128_si32(lanes));
-    std::memcpy(at, &word, sizeof word);
-}
-#endif
-
 unsigned char* bytes(uint16_t* pixels) { return reinterpret_cast<unsigned char*>(pixels); }
 
 // The counter-clockwise walk: cell (fx, fy) to portrait pixel (fy, 319 - fx). `lastLine` is the
@@ -80,38 +72,52 @@ void rotateCounterClockwisePlain(uint32_t* source, unsigned char* lastLine, cons
 }
 
 #if VX_PRESENT_SSE2
-// The same walk, four cells of two rows a step: one load, mask and clearing store per four cells;
-// the colours of cell x of both rows share a 32-bit lane, their two pixels are looked up into
-// the same lane of the result, and each lane is stored as one word on its own line.
+// Looks up the eight colours in the words of `colours` into the same words of the result.
+[[gnu::always_inline]] inline __m128i lookUp(__m128i colours, const uint16_t* table) {
+    __m128i pixels = _mm_setzero_si128();
+    pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 0)], 0);
+    pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 1)], 1);
+    pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 2)], 2);
+    pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 3)], 3);
+    pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 4)], 4);
+    pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 5)], 5);
+    pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 6)], 6);
+    pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 7)], 7);
+    return pixels;
+}
+
+// The same walk, four cells of four rows a step: one load, mask and clearing store per four
+// cells; the colours of cell x of the four rows are gathered into one 64-bit half, looked up in
+// place, and each half stored as the four pixels of one screen line.
 void rotateCounterClockwiseSse2(uint32_t* source, unsigned char* lastLine, const uint16_t* table) {
     const __m128i mask = _mm_set1_epi32(kColourMask);
     const __m128i cleared = _mm_set1_epi32(int(kClearNear));
-    for (int y = 0; y < kBufferHeight; y += 2) {
-        uint32_t* even = source + y * kBufferWidth;
-        uint32_t* odd = even + kBufferWidth;
-        unsigned char* out = lastLine + (y / 2) * 4;
+    for (int y = 0; y < kBufferHeight; y += 4) {
+        uint32_t* row = source + y * kBufferWidth;
+        unsigned char* out = lastLine + y * 2;
         for (int x = 0; x < kBufferWidth; x += 4) {
-            auto* e = reinterpret_cast<__m128i*>(even + x);
-            auto* o = reinterpret_cast<__m128i*>(odd + x);
-            const __m128i lowColours = _mm_and_si128(_mm_loadu_si128(e), mask);
-            const __m128i highColours = _mm_and_si128(_mm_loadu_si128(o), mask);
-            _mm_storeu_si128(e, cleared);
-            _mm_storeu_si128(o, cleared);
-            // Lane k: the even row's colour in its low half, the odd row's in its high half.
-            const __m128i colours = _mm_or_si128(lowColours, _mm_slli_epi32(highColours, 16));
-            __m128i pixels = _mm_setzero_si128();
-            pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 0)], 0);
-            pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 1)], 1);
-            pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 2)], 2);
-            pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 3)], 3);
-            pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 4)], 4);
-            pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 5)], 5);
-            pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 6)], 6);
-            pixels = _mm_insert_epi16(pixels, table[_mm_extract_epi16(colours, 7)], 7);
-            storeLane(out, pixels);
-            storeLane(out - kPortraitLine, _mm_shuffle_epi32(pixels, 1));
-            storeLane(out - 2 * kPortraitLine, _mm_shuffle_epi32(pixels, 2));
-            storeLane(out - 3 * kPortraitLine, _mm_shuffle_epi32(pixels, 3));
+            auto* r0 = reinterpret_cast<__m128i*>(row + x);
+            auto* r1 = reinterpret_cast<__m128i*>(row + kBufferWidth + x);
+            auto* r2 = reinterpret_cast<__m128i*>(row + 2 * kBufferWidth + x);
+            auto* r3 = reinterpret_cast<__m128i*>(row + 3 * kBufferWidth + x);
+            const __m128i c0 = _mm_and_si128(_mm_loadu_si128(r0), mask);
+            const __m128i c1 = _mm_and_si128(_mm_loadu_si128(r1), mask);
+            const __m128i c2 = _mm_and_si128(_mm_loadu_si128(r2), mask);
+            const __m128i c3 = _mm_and_si128(_mm_loadu_si128(r3), mask);
+            _mm_storeu_si128(r0, cleared);
+            _mm_storeu_si128(r1, cleared);
+            _mm_storeu_si128(r2, cleared);
+            _mm_storeu_si128(r3, cleared);
+            // Lane k of `upper`: rows 0 and 1 of cell x + k; of `lower`: rows 2 and 3.
+            const __m128i upper = _mm_or_si128(c0, _mm_slli_epi32(c1, 16));
+            const __m128i lower = _mm_or_si128(c2, _mm_slli_epi32(c3, 16));
+            // Each 64-bit half: the four rows of one cell, in row order, as one line needs them.
+            const __m128i first = lookUp(_mm_unpacklo_epi32(upper, lower), table);   // cells x, x + 1
+            const __m128i second = lookUp(_mm_unpackhi_epi32(upper, lower), table);  // cells x + 2, x + 3
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), first);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out - kPortraitLine), _mm_unpackhi_epi64(first, first));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out - 2 * kPortraitLine), second);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out - 3 * kPortraitLine), _mm_unpackhi_epi64(second, second));
             out -= 4 * kPortraitLine;
         }
     }
