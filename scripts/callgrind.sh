@@ -21,7 +21,7 @@ flush, present).
   --keep DIR     keep the two callgrind output files in DIR (callgrind_annotate reads them)
   --window       also count the window (xvfb-run, xdotool; SDL's software renderer, scale 2):
                  two runs of 150 and 150 + W frames (--window-frames W, default 100), their title
-                 tapped 3 s after the window maps; callgrind is emptied after each title frame, and
+                 tapped while the data loads; callgrind is emptied after each title frame, and
                  the difference of what the two runs spend after it, over the difference of their
                  running frames, is a running frame's cost. Under valgrind a window frame takes
                  some 0.3 s. Both figures are also given in the program's own code (its own
@@ -119,9 +119,15 @@ for _ in $(seq 300); do
     sleep 1
 done
 [ -n "$wid" ] || { echo "no window appeared" >&2; kill "$pid"; exit 1; }
-# One tap once the first frames are up (an earlier one, while the data loads, can be lost).
-sleep 3
-xdotool mousemove --window "$wid" 240 570 click 1
+# Under valgrind a tap is read only while the data still loads (before the first frame): tapped
+# every half second until the first title frame is dumped, at most 20 times (a tap on the
+# running screen does nothing).
+for _ in $(seq 20); do
+    [ -e "$file.1" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    xdotool mousemove --window "$wid" 240 570 click 1 2>/dev/null
+    sleep 0.5
+done
 wait "$pid"
 INNER
     # Prints the instructions, those of the program's own code and the running frames after the
