@@ -134,6 +134,11 @@ inline TextureSetup textureSetup(const Texture& texture) {
     out[3] = _mm_unpackhi_epi64(t2, t3);
 }
 
+[[gnu::always_inline]] inline bool fourColumnsFit(const uint32_t* cell, const uint32_t* end);
+template <int Mode>
+[[gnu::always_inline]] inline void affineGroupsSse2(uint32_t* cell, ptrdiff_t columns, __m128i start, __m128i steps,
+                                                    const TextureSetup& tex);
+
 // The opaque affine pixels (modes 0 and 1) four columns at a time: the same values, tests and
 // stores as the plain loop, each lane a column. A lane that fails its test, or lies past the
 // span's end, stores back the cell it read. The last group of a span reads up to three cells
@@ -144,13 +149,25 @@ template <int Mode>
                                                          int32_t& z, int32_t& u, int32_t& v, int32_t ds,
                                                          int32_t dz, int32_t du, int32_t dv,
                                                          const TextureSetup& tex) {
+    if (!fourColumnsFit(cell, end)) return cell;
+    affineGroupsSse2<Mode>(cell, end - cell, _mm_setr_epi32(s, z, u, v), _mm_setr_epi32(ds, dz, du, dv), tex);
+    return end;
+}
+
+// True where the four-column loop runs: rows of six columns or more (the plain loop is cheaper
+// on shorter ones) whose last group stays inside the FrameBuffer.
+[[gnu::always_inline]] inline bool fourColumnsFit(const uint32_t* cell, const uint32_t* end) {
     const ptrdiff_t columns = end - cell;
-    const ptrdiff_t groups = (columns + 3) / 4;
-    if (columns < 6 || cell + groups * 4 > FrameBuffer + kBufferCells) return cell;
+    return columns >= 6 && cell + (columns + 3) / 4 * 4 <= FrameBuffer + kBufferCells;
+}
+
+// The loop itself: `start` holds s, z, u, v at the first column, `steps` their steps a column.
+template <int Mode>
+[[gnu::always_inline]] inline void affineGroupsSse2(uint32_t* cell, ptrdiff_t columns, __m128i start, __m128i steps,
+                                                    const TextureSetup& tex) {
     const uint16_t* const texels = tex.texels;
-    const __m128i steps = _mm_setr_epi32(ds, dz, du, dv);
     __m128i lanes4[4];
-    ramps(_mm_setr_epi32(s, z, u, v), steps, lanes4);
+    ramps(start, steps, lanes4);
     __m128i vs = lanes4[0], vz = lanes4[1], vu = lanes4[2], vv = lanes4[3];
     const __m128i steps4 = _mm_slli_epi32(steps, 2);  // four columns, wrapping
     const __m128i ds4 = _mm_shuffle_epi32(steps4, 0x00), dz4 = _mm_shuffle_epi32(steps4, 0x55);
@@ -180,7 +197,6 @@ template <int Mode>
         vu = _mm_add_epi32(vu, du4);
         vv = _mm_add_epi32(vv, dv4);
     }
-    return end;
 }
 #endif
 
