@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "display/display_memory.h"
+
 #include <algorithm>
 #include <random>
 #include <string>
@@ -184,6 +186,41 @@ TEST_F(Present, EveryRoutineShowsTheSamePicture) {
                 EXPECT_EQ(picture, reference) << path.name;
             }
         }
+    }
+}
+
+TEST_F(Present, ReadsIntoLongerLinesWithoutTouchingTheirEnds) {
+    constexpr int kLine = 256;  // a window texture's pitch, in pixels
+    std::vector<uint16_t> packed(kPixels), padded(kLine * kScreenHeight, 0xABCD);
+    readDisplayPortrait(padded.data(), kLine);
+    EXPECT_EQ(std::count(padded.begin(), padded.end(), 0), kPixels) << "nothing presented yet: black lines";
+    for (const Path& path : kPaths) {
+        randomFrame(path.rotation + 5);
+        present(path);
+        readDisplayPortrait(packed.data());
+        std::fill(padded.begin(), padded.end(), 0xABCD);
+        readDisplayPortrait(padded.data(), kLine);
+        for (int y = 0; y < kScreenHeight; ++y) {
+            const auto line = padded.begin() + y * kLine;
+            ASSERT_TRUE(std::equal(line, line + kScreenWidth, packed.begin() + y * kScreenWidth)) << path.name << " line " << y;
+            ASSERT_EQ(std::count(line + kScreenWidth, line + kLine, 0xABCD), kLine - kScreenWidth) << path.name;
+        }
+    }
+}
+
+// presentGeneric may run a vector loop; the plain loop is the reference on many random frames,
+// each cell's stray high bits included.
+TEST_F(Present, DefaultRotationMatchesThePlainLoop) {
+    renderContext.presentRotation = 0;
+    std::vector<uint16_t> reference(kPixels);
+    for (unsigned seed = 100; seed < 140; ++seed) {
+        const std::vector<uint32_t> frame = randomFrame(seed);
+        rotateCopyCounterClockwisePlain(FrameBuffer, reference.data() + 319 * kScreenWidth, ShadeLut);
+        ASSERT_EQ(std::count(std::begin(FrameBuffer), std::end(FrameBuffer), 0x10000000u), kBufferCells);
+        std::copy(frame.begin(), frame.end(), FrameBuffer);
+        presentGeneric();
+        ASSERT_TRUE(std::equal(reference.begin(), reference.end(), screen.pointer())) << "seed " << seed;
+        ASSERT_EQ(std::count(std::begin(FrameBuffer), std::end(FrameBuffer), 0x10000000u), kBufferCells);
     }
 }
 

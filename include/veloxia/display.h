@@ -8,6 +8,7 @@
 // host installed a built-in memory serves every layout.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -60,5 +61,8 @@ void rotateCopyCounterClockwise(uint32_t* source, uint32_t* destination, const u
 // present, read back from the memory that present wrote, through the layout of its routine.
 // All zero before the first present.
 void readDisplayPortrait(uint16_t* portrait);
+// The same into lines linePixels apart (at least 240), such as a window's streaming texture: one
+// straight copy per layout, fit for every frame.
+void readDisplayPortrait(uint16_t* portrait, std::ptrdiff_t linePixels);
 
 }  // namespace veloxia

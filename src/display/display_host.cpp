@@ -6,6 +6,7 @@
 // direct one the 76800 pixels from 319 pixels (638 bytes) before it, and the fixed-address region
 // is the start of the same block, so every routine has room.
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -69,21 +70,37 @@ int detectDisplay(RenderContext* rc) {
     return 1;
 }
 
-void readDisplayPortrait(uint16_t* portrait) {
+void readDisplayPortrait(uint16_t* portrait) { readDisplayPortrait(portrait, kScreenWidth); }
+
+// One straight loop per layout, chosen once: a window host runs this after every present.
+void readDisplayPortrait(uint16_t* portrait, std::ptrdiff_t linePixels) {
     const uint16_t* m = lastPresent.memory;
-    for (int py = 0; py < kScreenHeight; ++py) {
-        for (int px = 0; px < kScreenWidth; ++px) {
-            uint16_t& out = portrait[py * kScreenWidth + px];
-            switch (lastPresent.layout) {
-            case DisplayLayout::none: out = 0; break;
-            case DisplayLayout::portrait: out = m[py * kScreenWidth + px]; break;
-            // Portrait pixel (px, py) is line px, pixel 319 - py: the straight copy then shows
-            // what the counter-clockwise generic path shows.
-            case DisplayLayout::direct: out = m[px * kBufferWidth + (kBufferWidth - 1 - py)]; break;
-            // The fixed-address display is mounted the other way round: line 239 - px, pixel py.
-            case DisplayLayout::fixedAddress: out = m[(kBufferHeight - 1 - px) * kBufferWidth + py]; break;
-            }
+    switch (lastPresent.layout) {
+    case DisplayLayout::none:
+        for (int py = 0; py < kScreenHeight; ++py) std::fill_n(portrait + py * linePixels, kScreenWidth, uint16_t{0});
+        break;
+    case DisplayLayout::portrait:
+        for (int py = 0; py < kScreenHeight; ++py) {
+            std::memcpy(portrait + py * linePixels, m + py * kScreenWidth, kScreenWidth * sizeof(uint16_t));
         }
+        break;
+    // Portrait pixel (px, py) is line px, pixel 319 - py: the straight copy then shows what the
+    // counter-clockwise generic path shows.
+    case DisplayLayout::direct:
+        for (int py = 0; py < kScreenHeight; ++py) {
+            uint16_t* out = portrait + py * linePixels;
+            const uint16_t* in = m + (kBufferWidth - 1 - py);
+            for (int px = 0; px < kScreenWidth; ++px) out[px] = in[px * kBufferWidth];
+        }
+        break;
+    // The fixed-address display is mounted the other way round: line 239 - px, pixel py.
+    case DisplayLayout::fixedAddress:
+        for (int py = 0; py < kScreenHeight; ++py) {
+            uint16_t* out = portrait + py * linePixels;
+            const uint16_t* in = m + (kBufferHeight - 1) * kBufferWidth + py;
+            for (int px = 0; px < kScreenWidth; ++px) out[px] = in[-px * kBufferWidth];
+        }
+        break;
     }
 }
 

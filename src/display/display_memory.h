@@ -23,3 +23,9 @@ void recordPresent(DisplayLayout layout, uint16_t* memory);
 uint16_t* fixedAddressRegion();  // the region presentFixedAddress writes, from the display host
 
 }  // namespace veloxia
+
+namespace veloxia {
+// The counter-clockwise rotation in plain C++, the reference of the vector one presentGeneric
+// runs where the processor has it: `lastLine` is the first pixel of portrait line 319.
+void rotateCopyCounterClockwisePlain(uint32_t* source, uint16_t* lastLine, const uint16_t* table);
+}  // namespace veloxia

@@ -131,9 +131,10 @@ void SdlHost::framePresented(const FrameRecord& frame) {
     void* pixels = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) == 0) {
+        // The texture's lines are written in place, one straight copy per display layout.
         const auto rowBytes = static_cast<std::size_t>(kScreenWidth) * sizeof(uint16_t);
-        if (static_cast<std::size_t>(pitch) == rowBytes) {
-            readDisplayPortrait(static_cast<uint16_t*>(pixels));
+        if (pitch % 2 == 0 && static_cast<std::size_t>(pitch) >= rowBytes) {
+            readDisplayPortrait(static_cast<uint16_t*>(pixels), pitch / 2);
         } else {
             readDisplayPortrait(portrait_.data());
             auto* out = static_cast<unsigned char*>(pixels);

@@ -20,6 +20,14 @@
 
 #include "engine/wrap.h"
 
+// SSE2 is part of every x86-64 processor; elsewhere (or with VX_RASTER_PLAIN) the plain loops run.
+#if defined(__SSE2__) && !defined(VX_RASTER_PLAIN)
+#include <emmintrin.h>
+#define VX_RASTER_SSE2 1
+#else
+#define VX_RASTER_SSE2 0
+#endif
+
 namespace veloxia::raster {
 
 // Position of each quantity in a Values array. All are 32-bit, wrapping on overflow:
@@ -111,6 +119,89 @@ inline TextureSetup textureSetup(const Texture& texture) {
     return {texture.texels, texture.uMask, texture.vMask, texture.width};
 }
 
+#if VX_RASTER_SSE2
+// The four quantities of a span at its first four columns, one vector a quantity: column k of
+// quantity q is start[q] + k step[q], wrapping like the plain walk. Built as four rows of all
+// quantities and turned over, which costs less than building each quantity's lanes alone.
+[[gnu::always_inline]] inline void ramps(__m128i start, __m128i step, __m128i (&out)[4]) {
+    const __m128i r0 = start;
+    const __m128i r1 = _mm_add_epi32(r0, step);
+    const __m128i r2 = _mm_add_epi32(r1, step);
+    const __m128i r3 = _mm_add_epi32(r2, step);
+    const __m128i t0 = _mm_unpacklo_epi32(r0, r1), t1 = _mm_unpacklo_epi32(r2, r3);
+    const __m128i t2 = _mm_unpackhi_epi32(r0, r1), t3 = _mm_unpackhi_epi32(r2, r3);
+    out[0] = _mm_unpacklo_epi64(t0, t1);
+    out[1] = _mm_unpackhi_epi64(t0, t1);
+    out[2] = _mm_unpacklo_epi64(t2, t3);
+    out[3] = _mm_unpackhi_epi64(t2, t3);
+}
+
+[[gnu::always_inline]] inline bool fourColumnsFit(const uint32_t* cell, const uint32_t* end);
+template <int Mode>
+[[gnu::always_inline]] inline void affineGroupsSse2(uint32_t* cell, ptrdiff_t columns, __m128i start, __m128i steps,
+                                                    const TextureSetup& tex);
+
+// The opaque affine pixels (modes 0 and 1) four columns at a time: the same values, tests and
+// stores as the plain loop, each lane a column. A lane that fails its test, or lies past the
+// span's end, stores back the cell it read. The last group of a span reads up to three cells
+// past its end, so it runs only where those cells are inside the FrameBuffer; the plain loop
+// draws the rest.
+template <int Mode>
+[[gnu::always_inline]] inline uint32_t* affinePixelsSse2(uint32_t* cell, uint32_t* const end, int32_t& s,
+                                                         int32_t& z, int32_t& u, int32_t& v, int32_t ds,
+                                                         int32_t dz, int32_t du, int32_t dv,
+                                                         const TextureSetup& tex) {
+    if (!fourColumnsFit(cell, end)) return cell;
+    affineGroupsSse2<Mode>(cell, end - cell, _mm_setr_epi32(s, z, u, v), _mm_setr_epi32(ds, dz, du, dv), tex);
+    return end;
+}
+
+// True where the four-column loop runs: rows of six columns or more (the plain loop is cheaper
+// on shorter ones) whose last group stays inside the FrameBuffer.
+[[gnu::always_inline]] inline bool fourColumnsFit(const uint32_t* cell, const uint32_t* end) {
+    const ptrdiff_t columns = end - cell;
+    return columns >= 6 && cell + (columns + 3) / 4 * 4 <= FrameBuffer + kBufferCells;
+}
+
+// The loop itself: `start` holds s, z, u, v at the first column, `steps` their steps a column.
+template <int Mode>
+[[gnu::always_inline]] inline void affineGroupsSse2(uint32_t* cell, ptrdiff_t columns, __m128i start, __m128i steps,
+                                                    const TextureSetup& tex) {
+    const uint16_t* const texels = tex.texels;
+    __m128i lanes4[4];
+    ramps(start, steps, lanes4);
+    __m128i vs = lanes4[0], vz = lanes4[1], vu = lanes4[2], vv = lanes4[3];
+    const __m128i steps4 = _mm_slli_epi32(steps, 2);  // four columns, wrapping
+    const __m128i ds4 = _mm_shuffle_epi32(steps4, 0x00), dz4 = _mm_shuffle_epi32(steps4, 0x55);
+    const __m128i du4 = _mm_shuffle_epi32(steps4, 0xAA), dv4 = _mm_shuffle_epi32(steps4, 0xFF);
+    const __m128i uMask = _mm_set1_epi32(int32_t(tex.uMask)), vMask = _mm_set1_epi32(int32_t(tex.vMask));
+    const __m128i depthBits = _mm_set1_epi32(int32_t(0xFFFF0000u));
+    const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
+    for (ptrdiff_t left = columns; left > 0; left -= 4, cell += 4) {
+        auto* at = reinterpret_cast<__m128i*>(cell);
+        const __m128i old = _mm_loadu_si128(at);
+        __m128i pass = _mm_cmpgt_epi32(old, vz);  // z < cell, signed
+        if (left < 4) pass = _mm_and_si128(pass, _mm_cmpgt_epi32(_mm_set1_epi32(int32_t(left)), lanes));
+        if (_mm_movemask_epi8(pass) != 0) {
+            // The index is below 65536 (a uint32_t shifted by 16): the low word of each lane.
+            const __m128i index = _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(vu, uMask), _mm_and_si128(vv, vMask)), 16);
+            __m128i texel = _mm_setzero_si128();
+            texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 0)], 0);
+            texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 2)], 2);
+            texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 4)], 4);
+            texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 6)], 6);
+            if constexpr (Mode == 1) pass = _mm_andnot_si128(_mm_cmpeq_epi32(texel, _mm_setzero_si128()), pass);
+            const __m128i value = _mm_add_epi32(_mm_add_epi32(_mm_and_si128(vz, depthBits), texel), _mm_srai_epi32(vs, 16));
+            _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(pass, value), _mm_andnot_si128(pass, old)));
+        }
+        vs = _mm_add_epi32(vs, ds4);
+        vz = _mm_add_epi32(vz, dz4);
+        vu = _mm_add_epi32(vu, du4);
+        vv = _mm_add_epi32(vv, dv4);
+    }
+}
+#endif
+
 // Affine texture span: x, s, z, u, v.
 template <int Mode>
 struct AffineSpan {
@@ -122,10 +213,21 @@ struct AffineSpan {
     }
 
     void pixels(uint32_t* cell, uint32_t* const end, const Values<5>& at, const Values<5>& step) const {
-        const uint16_t* const texels = tex.texels;
-        const uint32_t uMask = tex.uMask, vMask = tex.vMask;
         int32_t s = at[kS], z = at[kZ], u = at[kU], v = at[kV];
         const int32_t ds = step[kS], dz = step[kZ], du = step[kU], dv = step[kV];
+#if VX_RASTER_SSE2
+        if constexpr (Mode <= 1) {
+            cell = affinePixelsSse2<Mode>(cell, end, s, z, u, v, ds, dz, du, dv, tex);
+        }
+#endif
+        plainPixels(cell, end, s, z, u, v, ds, dz, du, dv);
+    }
+
+    // The reference loop: every column in turn.
+    [[gnu::always_inline]] void plainPixels(uint32_t* cell, uint32_t* const end, int32_t s, int32_t z, int32_t u,
+                                            int32_t v, int32_t ds, int32_t dz, int32_t du, int32_t dv) const {
+        const uint16_t* const texels = tex.texels;
+        const uint32_t uMask = tex.uMask, vMask = tex.vMask;
         for (; cell != end; ++cell) {
             if (z < int32_t(*cell)) {
                 // Unsigned sum: a vMask with bit 31 set still gives an index inside the texture.
