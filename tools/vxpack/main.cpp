@@ -38,6 +38,23 @@ struct Command {
     SphereOptions sphere;
 };
 
+// Light levels: whole numbers from 0 (black) to 31 (full light), said so when broken.
+CLI::Validator levelCheck(const std::string& what) {
+    return CLI::Validator(
+        [what](std::string& text) -> std::string {
+            size_t used = 0;
+            int level = -1;
+            try {
+                level = std::stoi(text, &used);
+            } catch (const std::exception&) {
+                used = 0;
+            }
+            if (used == text.size() && level >= 0 && level <= 31) return {};
+            return "the " + what + " level is a whole number from 0 (black) to 31 (full light), not " + text;
+        },
+        "0..31");
+}
+
 void addPackOptions(CLI::App& pack, Command& c) {
     pack.add_option("inputs", c.pack.inputs, "Wavefront OBJ files (their MTL files and textures are found beside them)")
         ->required();
@@ -55,13 +72,14 @@ void addPackOptions(CLI::App& pack, Command& c) {
                             try {
                                 radius = std::stod(text);
                             } catch (const std::exception&) {
-                                return "--fit takes a radius in engine units, such as 200, not \"" + text + "\"";
+                                return "give a radius in engine units, such as 200, not \"" + text + "\"";
                             }
                             if (!(radius >= 1) || radius > kMaxCoordinate)
-                                return "--fit " + text + " would make the model " + (radius < 1 ? "vanish" : "too large") +
-                                       ": give a radius from 1 to " + std::to_string(kMaxCoordinate) +
-                                       " engine units (the benchmark's object fits in " +
-                                       std::to_string(kBenchObjectMaxRadius - 1) + ")";
+                                return "a radius of " + text + " would make the model " +
+                                       (radius < 1 ? "vanish" : "larger than the engine's coordinates reach") +
+                                       "; give 1 to " + std::to_string(kMaxCoordinate) +
+                                       " engine units (the benchmark's object fits within " +
+                                       std::to_string(kBenchObjectMaxRadius - 1) + ", e.g. --fit 200)";
                             return {};
                         },
                         "RADIUS"));
@@ -73,16 +91,17 @@ void addPackOptions(CLI::App& pack, Command& c) {
                   "resample textures whose sides are not powers of two from 8 to 128 (default: reject them)");
     pack.add_option("--light", c.pack.light, "light level of vertices facing the sun, 0..31; alone (without --sun): "
                     "every vertex at this level")
-        ->check(CLI::Range(0, 31))->capture_default_str();
+        ->check(levelCheck("light"))->capture_default_str();
     pack.add_option("--sun", c.sun, "bake a light from direction X Y Z into the vertex light levels (default: the "
                     "default data's sun, -0.45 0.6 0.66)")->expected(3);
     pack.add_option("--ambient", c.pack.ambient, "the level of vertices turned away from the sun")
-        ->check(CLI::Range(0, 31))->capture_default_str();
+        ->check(levelCheck("ambient"))->capture_default_str();
     pack.add_flag("--flat", c.flat, "no sun: every vertex at the --light level (full light by default)")
         ->excludes("--sun");
-    pack.add_option("--dither", c.dither, "spread the rounding of texture colours to the engine's 512: ordered "
-                    "(without a value) or diffusion (default: the engine's plain conversion)")
-        ->expected(0, 1)->check(CLI::IsMember({"", "ordered", "diffusion"}));
+    pack.add_flag("--dither{ordered}", c.dither, "spread the rounding of texture colours to the engine's 512 "
+                  "over neighbouring texels: --dither (ordered, seamless where textures repeat) or "
+                  "--dither=diffusion (default: the engine's plain conversion)")
+        ->check(CLI::IsMember({"ordered", "diffusion"}))->option_text("[=ordered|diffusion]");
     pack.add_option("--merge", c.pack.mergeInto, "join all geometry into one object of this name (e.g. Sat)");
     pack.add_flag("--pivot-origin", c.pivotOrigin,
                   "leave every object's translation at 0 (default: the centre of its bounding box)");
@@ -96,8 +115,7 @@ void printWarnings(const std::vector<std::string>& warnings, size_t total) {
 int runPack(Command& c, bool lightGiven, bool dithered) {
     if (!c.translate.empty()) c.pack.translate = {c.translate[0], c.translate[1], c.translate[2]};
     if (!c.sun.empty()) c.pack.sun = {c.sun[0], c.sun[1], c.sun[2]};
-    // Without any light option the model gets the default data's sun; --light alone means one level.
-    c.pack.bakeSun = !c.flat && (!c.sun.empty() || !lightGiven);
+    chooseLight(c.pack, lightGiven, !c.sun.empty(), c.flat);
     if (dithered) c.pack.dither = c.dither == "diffusion" ? Dither::diffusion : Dither::ordered;
     c.pack.backfaceCull = c.noCull ? 0 : 1;
     c.pack.pivotAtCentre = !c.pivotOrigin;
@@ -123,8 +141,8 @@ std::string limitsText() {
            "  positions within -" + std::to_string(kMaxCoordinate) + ".." + std::to_string(kMaxCoordinate) +
            " engine units, and a model at least " + std::to_string(kMinModelRadius) + " units in radius (--fit R)\n"
            "  " + std::to_string(kMaxTextures) + " textures, sides powers of two " + std::to_string(kMinTextureSide) +
-           ".." + std::to_string(kMaxTextureSide) + " (--resize-textures), each face within " +
-           std::to_string(kMaxTextureCoordinate / 16) + " texels of texture repeats\n"
+           ".." + std::to_string(kMaxTextureSide) + " (--resize-textures); a face spans at most " +
+           std::to_string(kMaxTextureCoordinate / 16) + " texels of its texture, repeats included\n"
            "  " + std::to_string(kMaxDataFileBytes >> 20) + " MiB a file; " + std::to_string(kFaceQueueItems) +
            " blended faces a frame (draw mode 2 or 3, d below 1, #a) and " + std::to_string(kFaceStoreFaces) +
            " cut ones (warned about)\n";

@@ -84,41 +84,54 @@ std::string placementOptions(const PackOptions& options) {
 
 // Refuses a placement under which the model leaves the 16-bit range, or collapses when rounded
 // to whole units: a radius under kMinModelRadius, or more than a quarter of its distinct
-// positions merged into others.
+// positions merged into others. Positions nearer than kSamePosition units count as one already
+// (seams written twice with a tiny offset are no loss).
 void checkPlacement(const RawModel& model, const Placement& placement, const PackOptions& options) {
-    std::set<std::array<double, 3>> distinct;
-    std::set<std::array<int64_t, 3>> rounded;
+    constexpr double kSamePosition = 0.01;
+    std::map<std::array<int64_t, 3>, std::vector<Vec>> byWholeUnit;
+    size_t distinct = 0, merged = 0;
     Vec low{INFINITY, INFINITY, INFINITY}, high{-INFINITY, -INFINITY, -INFINITY};
+    std::vector<bool> seen(model.positions.size(), false);
     for (const auto& object : model.objects)
         for (size_t corner = 0; corner < object.corners.size(); ++corner) {
-            const Vec& raw = model.positions[static_cast<size_t>(object.corners[corner].position)];
-            if (!distinct.insert(raw).second) continue;
+            const size_t index = static_cast<size_t>(object.corners[corner].position);
+            if (seen[index]) continue;
+            seen[index] = true;
+            Vec p{};
             std::array<int64_t, 3> whole{};
             for (size_t i = 0; i < 3; ++i) {
-                const double p = raw[i] * placement.scale + placement.offset[i];
-                if (!(std::fabs(p) <= kMaxCoordinate))
-                    throw PackError(object.origin[corner / 3] + ": object \"" + object.name + "\" reaches " + number(p) +
-                                    " (" + placementOptions(options) + "), outside the engine's 16-bit range -" +
-                                    std::to_string(kMaxCoordinate) + ".." + std::to_string(kMaxCoordinate) +
+                p[i] = model.positions[index][i] * placement.scale + placement.offset[i];
+                if (!(std::fabs(p[i]) <= kMaxCoordinate))
+                    throw PackError(object.origin[corner / 3] + ": object \"" + object.name + "\" reaches " +
+                                    number(p[i]) + " (" + placementOptions(options) + "), outside the engine's " +
+                                    "16-bit range -" + std::to_string(kMaxCoordinate) + ".." +
+                                    std::to_string(kMaxCoordinate) +
                                     " (use --fit R to scale the model to radius R, e.g. --fit 200)");
-                low[i] = std::min(low[i], p);
-                high[i] = std::max(high[i], p);
-                whole[i] = roundHalfUp(p);
+                low[i] = std::min(low[i], p[i]);
+                high[i] = std::max(high[i], p[i]);
+                whole[i] = roundHalfUp(p[i]);
             }
-            rounded.insert(whole);
+            auto& sharing = byWholeUnit[whole];
+            if (std::any_of(sharing.begin(), sharing.end(), [&](const Vec& q) { return length(sub(p, q)) < kSamePosition; }))
+                continue;
+            ++distinct;
+            if (!sharing.empty()) ++merged;
+            sharing.push_back(p);
         }
-    if (distinct.empty()) return;
+    if (distinct == 0) return;
     double radius = 0;
     for (size_t i = 0; i < 3; ++i) radius = std::max(radius, (high[i] - low[i]) / 2);
-    const size_t merged = distinct.size() - rounded.size();
-    if (radius >= kMinModelRadius && merged * 4 <= distinct.size()) return;
+    if (radius >= kMinModelRadius && merged * 4 <= distinct) return;
     const std::string size = number(high[0] - low[0]) + " x " + number(high[1] - low[1]) + " x " + number(high[2] - low[2]);
-    throw PackError("the model measures " + size + " units (" + placementOptions(options) + "): rounded to whole " +
-                    "engine units it collapses (" +
-                    (radius < kMinModelRadius ? "a radius under " + std::to_string(kMinModelRadius)
-                                              : std::to_string(merged) + " of its " + std::to_string(distinct.size()) +
-                                                    " distinct positions merge") +
-                    "). Use --fit R to centre it and scale it to radius R, e.g. --fit 200 for the benchmark");
+    const std::string what = radius < kMinModelRadius
+                                 ? "a radius under " + std::to_string(kMinModelRadius)
+                                 : std::to_string(merged) + " of its " + std::to_string(distinct) + " distinct positions merge";
+    const std::string fix = options.fitRadius > 0 && radius >= kMinModelRadius
+                                ? "It has more detail than whole units hold at this size: give a larger --fit, or "
+                                  "simplify the model first"
+                                : "Use --fit R to centre it and scale it to radius R, e.g. --fit 200 for the benchmark";
+    throw PackError("the model measures " + size + " units (" + placementOptions(options) +
+                    "): rounded to whole engine units it collapses (" + what + "). " + fix);
 }
 
 int16_t bakedLight(const std::array<int16_t, 3>& normal, const std::array<int64_t, 3>& sun, const PackOptions& options) {
@@ -248,8 +261,12 @@ PackObject convertObject(const RawObject& raw, const RawModel& model, const Plac
 void checkOptions(const PackOptions& options) {
     if (options.inputs.empty()) throw PackError("no OBJ file to pack");
     if (options.drawMode < 0 || options.drawMode > 3) throw PackError("the draw mode must be 0..3");
-    if (options.light < 0 || options.light > 31 || options.ambient < 0 || options.ambient > options.light)
-        throw PackError("light levels must satisfy 0 <= ambient <= light <= 31");
+    if (options.light < 0 || options.light > 31 || options.ambient < 0 || options.ambient > 31)
+        throw PackError("light levels run from 0 to 31");
+    if (options.bakeSun && options.ambient > options.light)
+        throw PackError("the ambient level (" + std::to_string(options.ambient) + ") is above the light level (" +
+                        std::to_string(options.light) + "): the side away from the sun would be the brighter one " +
+                        "(give --ambient " + std::to_string(options.light) + " or less)");
     if (!options.mergeInto.empty()) checkName(options.mergeInto, "--merge");
 }
 
@@ -265,6 +282,10 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
 }
 
 }  // namespace
+
+void chooseLight(PackOptions& options, bool lightGiven, bool sunGiven, bool flat) {
+    options.bakeSun = !flat && (sunGiven || !lightGiven);
+}
 
 PackResult packModels(const PackOptions& options) {
     checkOptions(options);

@@ -55,6 +55,10 @@ struct PackResult {
     size_t warningCount = 0;                     // all warnings, repeats included
 };
 
+// The light options as the command line gives them: without --light and --sun the default sun;
+// --light alone, or --flat, one level for every vertex.
+void chooseLight(PackOptions& options, bool lightGiven, bool sunGiven, bool flat);
+
 PackResult packModels(const PackOptions& options);
 
 // Writes both files, each under a temporary name first, and never over one of the sources.
