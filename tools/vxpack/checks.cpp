@@ -31,7 +31,7 @@ int64_t textureFileSize(const PackTextures& textures) {
     int64_t bytes = 4;
     for (const auto& texture : textures.textures) {
         bytes += kTextureHeaderBytes;
-        for (const auto& frame : texture.frames) bytes += 2 * static_cast<int64_t>(frame.size());
+        bytes += int64_t{2} * texture.width * texture.height * static_cast<int64_t>(texture.frames.size());
     }
     return bytes;
 }

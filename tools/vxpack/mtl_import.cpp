@@ -90,8 +90,8 @@ std::vector<RawMaterial> readMaterialLibrary(const std::filesystem::path& path, 
     if (!in) throw PackError("cannot open " + path.string());
     std::vector<RawMaterial> materials;
     std::string text;
-    size_t line = 0;
-    while (nextLogicalLine(in, text, line)) {
+    size_t linesRead = 0, line = 0;
+    while (nextLogicalLine(in, text, linesRead, line)) {
         TextLine words(text);
         const std::string keyword = words.word();
         if (keyword.empty() || keyword[0] == '#') continue;

@@ -68,7 +68,8 @@ void ObjReader::read() {
     std::ifstream in(path_, std::ios::binary);
     if (!in) throw PackError("cannot open " + path_.string());
     std::string text;
-    while (nextLogicalLine(in, text, line_)) {
+    size_t linesRead = 0;
+    while (nextLogicalLine(in, text, linesRead, line_)) {
         TextLine words(text);
         const std::string keyword = words.word();
         if (keyword.empty() || keyword[0] == '#') continue;

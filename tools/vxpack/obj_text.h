@@ -16,19 +16,19 @@ inline std::string where(const std::filesystem::path& file, size_t line) {
 }
 
 // The next statement: a line without its end (\n or \r\n), joined with the following ones while
-// it ends in a backslash. `line` is the number of the statement's first line.
-inline bool nextLogicalLine(std::istream& in, std::string& text, size_t& line) {
+// it ends in a backslash. `linesRead` counts every line; `first` is the statement's first line.
+inline bool nextLogicalLine(std::istream& in, std::string& text, size_t& linesRead, size_t& first) {
     text.clear();
     std::string part;
     bool any = false;
     while (std::getline(in, part)) {
-        if (!any) ++line;
+        ++linesRead;
+        if (!any) first = linesRead;
         any = true;
         if (!part.empty() && part.back() == '\r') part.pop_back();
         if (!part.empty() && part.back() == '\\') {
             part.back() = ' ';
             text += part;
-            ++line;
             continue;
         }
         text += part;
