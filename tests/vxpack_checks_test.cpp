@@ -12,6 +12,7 @@
 #include "images.h"
 #include "pack.h"
 #include "support/vxpack_files.h"
+#include "support/vxpack_pack.h"
 #include "validate.h"
 
 namespace {
@@ -19,14 +20,7 @@ namespace {
 using namespace vxpack;
 using vxtest::ScratchDir;
 
-std::string errorOf(const PackOptions& options) {
-    try {
-        packModels(options);
-    } catch (const PackError& e) {
-        return e.what();
-    }
-    return "no error";
-}
+std::string errorOf(const PackOptions& options) { return vxtest::packErrorOf(options); }
 
 // A tetrahedron `size` units across.
 std::string tetrahedron(double size) {

@@ -8,6 +8,7 @@
 #include "images.h"
 #include "pack.h"
 #include "support/vxpack_files.h"
+#include "support/vxpack_pack.h"
 
 namespace {
 
@@ -19,14 +20,7 @@ PackResult packOne(const std::filesystem::path& obj, PackOptions options = {}) {
     return packModels(options);
 }
 
-std::string errorOf(const PackOptions& options) {
-    try {
-        packModels(options);
-    } catch (const PackError& e) {
-        return e.what();
-    }
-    return "no error";
-}
+std::string errorOf(const PackOptions& options) { return vxtest::packErrorOf(options); }
 
 // A 40x80 quad in the xy plane facing +z, textured with a 16x8 TGA, and a triangle with a
 // plain colour material.
