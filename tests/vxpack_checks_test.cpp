@@ -43,6 +43,14 @@ TEST(Units, ModelsThatRoundingCollapsesAreRefusedWithTheirSizeAndTheFix) {
     options.fitRadius = 200;
     const PackResult fitted = packModels(options);
     EXPECT_EQ(collapsedSceneWarning(fitted.scene), "");
+    EXPECT_TRUE(fitted.warnings.empty());
+    // As the benchmark's object, larger than the running screen shows whole: a warning.
+    options.mergeInto = kBenchObjectName;
+    options.fitRadius = kBenchObjectMaxRadius;
+    const PackResult large = packModels(options);
+    ASSERT_EQ(large.warnings.size(), 1u);
+    EXPECT_NE(large.warnings[0].find("\"Sat\" reaches 28"), std::string::npos) << large.warnings[0];
+    options.mergeInto.clear();
 
     // Rich detail in a small radius: more than a quarter of the positions merge. Positions a
     // hair apart (seams written twice) are one position already and do not count.

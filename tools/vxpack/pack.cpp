@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "checks.h"
+#include "default_data.h"
 #include "files.h"
 #include "materials.h"
 #include "obj_import.h"
@@ -314,6 +315,12 @@ PackResult packModels(const PackOptions& options) {
     result.textures = textures.take();
     checkFileSizes(result.scene, result.textures);
     checkBlendedFaces(result.scene, result.textures, result.blendedWhy, warnings);
+    for (const auto& object : result.scene.objects)
+        if (object.name == kBenchObjectName && radiusAboutPivot(object) >= kBenchObjectMaxRadius)
+            warnings.warn("bench radius", "\"" + object.name + "\" reaches " + std::to_string(radiusAboutPivot(object)) +
+                                              " units from its centre: on the benchmark's running screen it crosses " +
+                                              "the near plane and loses faces (it must stay within " +
+                                              std::to_string(kBenchObjectMaxRadius - 1) + ": a smaller --fit)");
     result.warnings = warnings.lines();
     result.warningCount = warnings.total();
     result.sources = options.inputs;
