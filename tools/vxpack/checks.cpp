@@ -9,7 +9,8 @@
 namespace vxpack {
 namespace {
 
-constexpr int64_t kObjectHeaderBytes = 56, kRecordBytes = 32, kTextureHeaderBytes = 24;
+constexpr int64_t kObjectHeaderBytes = veloxia::kSceneObjectHeaderBytes, kRecordBytes = veloxia::kSceneRecordBytes,
+                  kTextureHeaderBytes = veloxia::kTextureHeaderBytes;
 
 std::string mebibytes(int64_t bytes) {
     return std::to_string((bytes + (int64_t{1} << 20) - 1) >> 20) + " MiB";
