@@ -170,7 +170,11 @@ TEST(Info, ListsObjectsAndTexturesOfTheDefaultData) {
     const std::string textures = describeTextures("veloxia3dbench2", textureFileBytes(defaultData().textures));
     EXPECT_EQ(textures.rfind("texture file veloxia3dbench2: 10 textures, ", 0), 0u) << textures;
     EXPECT_NE(textures.find("keyed+averaged"), std::string::npos);
-    EXPECT_EQ(std::count(textures.begin(), textures.end(), '\n'), 12);
+    EXPECT_EQ(std::count(textures.begin(), textures.end(), '\n'), 13);
+    // Each file is named by its SHA-256, as the benchmark's results name the data a run used.
+    EXPECT_NE(textures.find("  SHA-256 " + sha256Of(textureFileBytes(defaultData().textures)) + "\n"), std::string::npos);
+    EXPECT_NE(scene.find("  SHA-256 " + sha256Of(sceneFileBytes(defaultData().scene)) + "\n"), std::string::npos);
+    EXPECT_NE(scene.find("triangles"), std::string::npos);
 }
 
 TEST(Info, TellsTheKindOfFileByWhichReadingAddsUp) {

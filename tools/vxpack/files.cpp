@@ -9,6 +9,7 @@
 #include <veloxia/data.h>
 
 #include "util/atomic_file.h"
+#include "util/sha256.h"
 
 namespace vxpack {
 namespace {
@@ -259,6 +260,20 @@ uint64_t fnv1a64(const Bytes& bytes) {
         hash *= 0x100000001b3ULL;
     }
     return hash;
+}
+
+std::string sha256Of(const Bytes& bytes) {
+    veloxia::util::Sha256 hash;
+    hash.update(bytes.data(), bytes.size());
+    return veloxia::util::toHex(hash.finish());
+}
+
+Bytes texturePpm(const PackTexture& texture) {
+    const std::string header = "P6\n" + std::to_string(texture.width) + " " + std::to_string(texture.height) + "\n255\n";
+    Bytes out(header.begin(), header.end());
+    for (uint16_t texel : texture.frames.at(0))
+        for (int shift : {11, 8, 5}) out.push_back(static_cast<uint8_t>(32 * ((texel >> shift) & 7) + 31));
+    return out;
 }
 
 }  // namespace vxpack

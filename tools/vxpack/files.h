@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "model.h"
@@ -31,6 +32,11 @@ Bytes readWholeFile(const std::filesystem::path& path);
 // veloxia::writeFileAtomically (a temporary name beside `path`, renamed over it); throws on failure.
 void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes);
 
-uint64_t fnv1a64(const Bytes& bytes);  // 64-bit FNV-1a, the checksum `info` prints
+uint64_t fnv1a64(const Bytes& bytes);  // 64-bit FNV-1a, a quick fingerprint for tests
+std::string sha256Of(const Bytes& bytes);  // 64 hexadecimal digits, as info and the benchmark print
+
+// The first frame of a texture as a binary PPM image, each 3-bit channel c shown as 32c + 31
+// (the palette's full-brightness value).
+Bytes texturePpm(const PackTexture& texture);
 
 }  // namespace vxpack

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "images.h"
 
+#include <array>
+
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -203,12 +205,63 @@ RgbaImage resample(const RgbaImage& image, int32_t width, int32_t height) {
     return out;
 }
 
-std::vector<uint16_t> toTexels(const RgbaImage& image, int32_t drawMode) {
+namespace {
+
+// The 3-bit level whose palette value 32c + 31 is nearest below `value` + `threshold` (threshold
+// 0..31 moves the choice up; 16 is plain rounding to the nearest palette value).
+int level(int value, int threshold) { return std::clamp((value - 31 + threshold + 32 * 8) / 32 - 8, 0, 7); }
+
+constexpr int kBayer4[4][4] = {{0, 8, 2, 10}, {12, 4, 14, 6}, {3, 11, 1, 9}, {15, 7, 13, 5}};
+
+// Each channel to a 3-bit level: the plain conversion keeps the top three bits; ordered
+// dithering adds a 4x4 Bayer threshold, which tiles seamlessly across the wrapped texture edges
+// (every accepted side is a multiple of 4); error diffusion passes each pixel's error on to its
+// neighbours (Floyd and Steinberg's weights).
+std::vector<std::array<int, 3>> channelLevels(const RgbaImage& image, Dither dither) {
+    const size_t count = image.pixels.size() / 4;
+    std::vector<std::array<int, 3>> levels(count);
+    std::vector<int> carried(dither == Dither::diffusion ? count * 3 : 0, 0);
+    for (size_t at = 0; at < count; ++at) {
+        const int x = static_cast<int>(at % static_cast<size_t>(image.width));
+        const int y = static_cast<int>(at / static_cast<size_t>(image.width));
+        for (size_t c = 0; c < 3; ++c) {
+            const int value = image.pixels[at * 4 + c];
+            int chosen = 0;
+            if (dither == Dither::none) {
+                chosen = value >> 5;
+            } else if (dither == Dither::ordered) {
+                chosen = level(value, 2 * kBayer4[y & 3][x & 3] + 1);
+            } else {
+                const int wanted = value + carried[at * 3 + c] / 16;
+                chosen = level(wanted, 16);
+                const int error = wanted - (32 * chosen + 31);
+                auto pass = [&](int dx, int dy, int weight) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (nx < 0 || nx >= image.width || ny >= image.height) return;
+                    carried[(static_cast<size_t>(ny) * static_cast<size_t>(image.width) + static_cast<size_t>(nx)) * 3 + c] +=
+                        error * weight;
+                };
+                pass(1, 0, 7);
+                pass(-1, 1, 3);
+                pass(0, 1, 5);
+                pass(1, 1, 1);
+            }
+            levels[at][c] = chosen;
+        }
+    }
+    return levels;
+}
+
+}  // namespace
+
+std::vector<uint16_t> toTexels(const RgbaImage& image, int32_t drawMode, Dither dither) {
     const bool keyed = (drawMode & 1) != 0;
+    const auto levels = channelLevels(image, dither);
     std::vector<uint16_t> texels;
-    texels.reserve(image.pixels.size() / 4);
-    for (size_t at = 0; at < image.pixels.size(); at += 4) {
-        auto texel = static_cast<uint16_t>(veloxia::makeColorIndex(image.pixels[at], image.pixels[at + 1], image.pixels[at + 2]));
+    texels.reserve(levels.size());
+    for (size_t i = 0; i < levels.size(); ++i) {
+        const size_t at = i * 4;
+        auto texel = static_cast<uint16_t>(veloxia::makeColorIndex(levels[i][0] * 32, levels[i][1] * 32, levels[i][2] * 32));
         if (keyed && image.hasAlpha) {
             if (image.pixels[at + 3] < 128) texel = 0;
             else if (texel == 0) texel = kDarkestKeyedColor;

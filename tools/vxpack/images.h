@@ -31,6 +31,9 @@ RgbaImage resample(const RgbaImage& image, int32_t width, int32_t height);
 // pixels with alpha below 128 become 0 and opaque pixels that would come out as 0 (black) are
 // moved to the darkest blue, so they stay visible; an image without alpha keeps its black as
 // the transparent colour, as the engine's TGA convention has it.
-std::vector<uint16_t> toTexels(const RgbaImage& image, int32_t drawMode);
+// `dither` spreads the rounding of each channel to 3 bits over neighbouring texels; none is the
+// engine's own conversion (the top three bits of each channel).
+enum class Dither { none, ordered, diffusion };
+std::vector<uint16_t> toTexels(const RgbaImage& image, int32_t drawMode, Dither dither = Dither::none);
 
 }  // namespace vxpack

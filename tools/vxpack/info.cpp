@@ -7,6 +7,7 @@
 #include <map>
 
 #include "default_data.h"
+#include "diagnostics.h"
 
 namespace vxpack {
 namespace {
@@ -18,8 +19,8 @@ std::string format(const char* pattern, auto... values) {
 }
 
 std::string header(const char* kind, const std::string& label, size_t count, const char* noun, const Bytes& bytes) {
-    return format("%s %s: %zu %s%s, %zu bytes, FNV-1a64 %016" PRIx64 "\n", kind, label.c_str(), count, noun,
-                  count == 1 ? "" : "s", bytes.size(), fnv1a64(bytes));
+    return format("%s %s: %zu %s%s, %zu bytes\n  SHA-256 %s\n", kind, label.c_str(), count, noun,
+                  count == 1 ? "" : "s", bytes.size(), sha256Of(bytes).c_str());
 }
 
 std::string objectLine(size_t index, const PackObject& object) {
@@ -37,7 +38,7 @@ std::string objectLine(size_t index, const PackObject& object) {
             high[i] = std::max(high[i], p[i]);
         }
     }
-    std::string line = format("%3zu  %-23s %8zu %7zu %6d  (%d, %d, %d)  (%d, %d, %d)..(%d, %d, %d)\n", index,
+    std::string line = format("%3zu  %-23s %8zu %9zu %6d  (%d, %d, %d)  (%d, %d, %d)..(%d, %d, %d)\n", index,
                               object.name.c_str(), object.vertices.size(), object.faces.size(),
                               radiusAboutPivot(object), object.matrix[9], object.matrix[10], object.matrix[11], low[0],
                               low[1], low[2], high[0], high[1], high[2]);
@@ -55,9 +56,9 @@ std::string describeScene(const std::string& label, const Bytes& bytes) {
     size_t faces = 0;
     for (const auto& object : scene.objects) faces += object.faces.size();
     std::string text = header("scene file", label, scene.objects.size(), "object", bytes);
-    text += format("  #  %-23s %8s %7s %6s  %s  %s\n", "name", "vertices", "faces", "radius", "pivot", "bounds");
+    text += format("  #  %-23s %8s %9s %6s  %s  %s\n", "name", "vertices", "triangles", "radius", "pivot", "bounds");
     for (size_t i = 0; i < scene.objects.size(); ++i) text += objectLine(i, scene.objects[i]);
-    return text + format("total: %zu faces\n", faces);
+    return text + format("total: %s\n", counted(faces, "triangle").c_str());
 }
 
 std::string describeTextures(const std::string& label, const Bytes& bytes) {

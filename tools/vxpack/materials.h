@@ -22,6 +22,7 @@ public:
     const PackTexture& at(int32_t index) const { return textures_.textures[static_cast<size_t>(index)]; }
     PackTextures take() { return std::move(textures_); }
     const std::vector<std::filesystem::path>& images() const { return images_; }
+    const std::vector<std::string>& blendedWhy() const { return blendedWhy_; }
 
 private:
     using Key = std::tuple<std::string, int, int, int, int32_t, int32_t>;  // image, r, g, b, mode, cull
@@ -31,6 +32,7 @@ private:
     std::map<Key, int32_t> known_;
     PackTextures textures_;
     std::vector<std::filesystem::path> images_;
+    std::vector<std::string> blendedWhy_;  // per texture
 };
 
 }  // namespace vxpack

@@ -13,7 +13,8 @@
 #include <vector>
 
 #include <veloxia/fixedmath.h>
-#include <veloxia/formats.h>
+
+#include "pack_limits.h"
 
 namespace vxpack {
 
@@ -22,18 +23,11 @@ struct PackError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-inline constexpr int kMaxObjects = veloxia::kMaxSceneObjects;
-using veloxia::kMaxTextures;
-inline constexpr int kMaxNameLength = veloxia::kSceneNameBytes - 1;  // with the terminator
-inline constexpr int kMinTextureSide = 8;  // texture sides: powers of two 8..128, as the engine's
-inline constexpr int kMaxTextureSide = 128;  // own TGA size check accepts
 // Length of a stored vertex normal. lightSum treats 32768 as 1.0 (a wrap light then gives the
 // full intensity to a vertex facing it); we stay a little below so that a normal rotated by a
 // 2.14 matrix with rounding in its entries can never wrap past 32767.
 inline constexpr int kNormalLength = 32000;
 inline constexpr int16_t kOne = veloxia::kOne14;  // 1.0 in 2.14 fixed point (matrix entries)
-// OBJ, MTL and image files above this size are refused before they are read.
-inline constexpr uintmax_t kMaxSourceBytes = uintmax_t{1} << 30;
 
 struct PackVertex {
     int16_t x = 0, y = 0, z = 0;     // model-space position, engine units

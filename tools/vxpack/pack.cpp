@@ -5,8 +5,12 @@
 #include <cmath>
 #include <limits>
 #include <map>
+#include <set>
+#include <cstdio>
 #include <utility>
 
+#include "checks.h"
+#include "default_data.h"
 #include "files.h"
 #include "materials.h"
 #include "obj_import.h"
@@ -24,12 +28,8 @@ struct Placement {
 
 int64_t roundHalfUp(double value) { return static_cast<int64_t>(std::floor(value + 0.5)); }
 
-int16_t engineCoordinate(double value, const std::string& object) {
-    if (!std::isfinite(value) || value < -32767.0 || value > 32767.0)
-        throw PackError("object \"" + object + "\" reaches " + std::to_string(value) +
-                        ", outside the engine's 16-bit range -32767..32767 (use --scale or --fit)");
-    return static_cast<int16_t>(roundHalfUp(value));
-}
+// Positions are in range here: measurePlacement has checked every one of them.
+int16_t engineCoordinate(double value) { return static_cast<int16_t>(roundHalfUp(value)); }
 
 Vec sub(const Vec& a, const Vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
 Vec cross(const Vec& a, const Vec& b) {
@@ -69,6 +69,72 @@ Placement choosePlacement(const RawModel& model, const PackOptions& options) {
     return {scale, {-centre[0] * scale, -centre[1] * scale, -centre[2] * scale}};
 }
 
+std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, std::fabs(value) >= 100 ? "%.0f" : "%.3g", value);
+    return text;
+}
+
+std::string placementOptions(const PackOptions& options) {
+    if (options.fitRadius > 0) return "--fit " + number(options.fitRadius);
+    std::string said;
+    if (options.scale != 1.0) said += "--scale " + number(options.scale);
+    if (options.translate != Vec{0, 0, 0}) said += std::string(said.empty() ? "" : " and ") + "--translate";
+    return said.empty() ? "as written in the file" : "after " + said;
+}
+
+// Refuses a placement under which the model leaves the 16-bit range, or collapses when rounded
+// to whole units: a radius under kMinModelRadius, or more than a quarter of its distinct
+// positions merged into others. Positions nearer than kSamePosition units count as one already
+// (seams written twice with a tiny offset are no loss).
+void checkPlacement(const RawModel& model, const Placement& placement, const PackOptions& options) {
+    constexpr double kSamePosition = 0.01;
+    std::map<std::array<int64_t, 3>, std::vector<Vec>> byWholeUnit;
+    size_t distinct = 0, merged = 0;
+    Vec low{INFINITY, INFINITY, INFINITY}, high{-INFINITY, -INFINITY, -INFINITY};
+    std::vector<bool> seen(model.positions.size(), false);
+    for (const auto& object : model.objects)
+        for (size_t corner = 0; corner < object.corners.size(); ++corner) {
+            const size_t index = static_cast<size_t>(object.corners[corner].position);
+            if (seen[index]) continue;
+            seen[index] = true;
+            Vec p{};
+            std::array<int64_t, 3> whole{};
+            for (size_t i = 0; i < 3; ++i) {
+                p[i] = model.positions[index][i] * placement.scale + placement.offset[i];
+                if (!(std::fabs(p[i]) <= kMaxCoordinate))
+                    throw PackError(object.origin[corner / 3] + ": object \"" + object.name + "\" reaches " +
+                                    number(p[i]) + " (" + placementOptions(options) + "), outside the engine's " +
+                                    "16-bit range -" + std::to_string(kMaxCoordinate) + ".." +
+                                    std::to_string(kMaxCoordinate) +
+                                    " (use --fit R to scale the model to radius R, e.g. --fit 200)");
+                low[i] = std::min(low[i], p[i]);
+                high[i] = std::max(high[i], p[i]);
+                whole[i] = roundHalfUp(p[i]);
+            }
+            auto& sharing = byWholeUnit[whole];
+            if (std::any_of(sharing.begin(), sharing.end(), [&](const Vec& q) { return length(sub(p, q)) < kSamePosition; }))
+                continue;
+            ++distinct;
+            if (!sharing.empty()) ++merged;
+            sharing.push_back(p);
+        }
+    if (distinct == 0) return;
+    double radius = 0;
+    for (size_t i = 0; i < 3; ++i) radius = std::max(radius, (high[i] - low[i]) / 2);
+    if (radius >= kMinModelRadius && merged * 4 <= distinct) return;
+    const std::string size = number(high[0] - low[0]) + " x " + number(high[1] - low[1]) + " x " + number(high[2] - low[2]);
+    const std::string what = radius < kMinModelRadius
+                                 ? "a radius under " + std::to_string(kMinModelRadius)
+                                 : std::to_string(merged) + " of its " + std::to_string(distinct) + " distinct positions merge";
+    const std::string fix = options.fitRadius > 0 && radius >= kMinModelRadius
+                                ? "It has more detail than whole units hold at this size: give a larger --fit, or "
+                                  "simplify the model first"
+                                : "Use --fit R to centre it and scale it to radius R, e.g. --fit 200 for the benchmark";
+    throw PackError("the model measures " + size + " units (" + placementOptions(options) +
+                    "): rounded to whole engine units it collapses (" + what + "). " + fix);
+}
+
 int16_t bakedLight(const std::array<int16_t, 3>& normal, const std::array<int64_t, 3>& sun, const PackOptions& options) {
     if (!options.bakeSun) return static_cast<int16_t>(options.light);
     const int64_t dot = normal[0] * sun[0] + normal[1] * sun[1] + normal[2] * sun[2];
@@ -80,13 +146,14 @@ int16_t bakedLight(const std::array<int16_t, 3>& normal, const std::array<int64_
 
 // u or v of three corners in 12.4, moved by whole repeats of the texture so that the smallest
 // lies in the first repeat; the engine wraps coordinates with the texture size.
-std::array<int16_t, 3> textureAxis(const double value[3], int32_t side, const std::string& object) {
+std::array<int16_t, 3> textureAxis(const double value[3], int32_t side, const std::string& object,
+                                   const std::string& origin) {
     const int64_t period = int64_t{16} * side;
     int64_t fixed[3];
     for (int i = 0; i < 3; ++i) {
         const double scaled = value[i] * period;
         if (!std::isfinite(scaled) || std::fabs(scaled) > 1e15)
-            throw PackError("object \"" + object + "\" has a texture coordinate out of any range");
+            throw PackError(origin + ": a face of object \"" + object + "\" has a texture coordinate out of any range");
         fixed[i] = roundHalfUp(scaled);
     }
     const int64_t lowest = std::min({fixed[0], fixed[1], fixed[2]});
@@ -94,24 +161,28 @@ std::array<int16_t, 3> textureAxis(const double value[3], int32_t side, const st
     std::array<int16_t, 3> out{};
     for (int i = 0; i < 3; ++i) {
         const int64_t moved = fixed[i] - shift;
-        if (moved > 32767)
-            throw PackError("a face of object \"" + object + "\" spans more texture repeats than 16-bit 12.4 " +
-                            "coordinates hold (" + std::to_string(32767 / period) + " at this texture size)");
+        if (moved > kMaxTextureCoordinate)
+            throw PackError(origin + ": a face of object \"" + object + "\" spans " +
+                            std::to_string((moved + period - 1) / period) + " texture repeats; 16-bit 12.4 " +
+                            "coordinates hold " + std::to_string(kMaxTextureCoordinate / period) +
+                            " at this texture size (a smaller texture, or --resize-textures on a larger image, " +
+                            "holds more)");
         out[static_cast<size_t>(i)] = static_cast<int16_t>(moved);
     }
     return out;
 }
 
-void checkName(const std::string& name) {
+void checkName(const std::string& name, const std::string& origin) {
     const bool printable = std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
     if (name.empty() || name.size() > static_cast<size_t>(kMaxNameLength) || !printable)
-        throw PackError("object name \"" + name + "\" must be 1.." + std::to_string(kMaxNameLength) +
-                        " printable ASCII characters");
+        throw PackError((origin.empty() ? "" : origin + ": ") + "object name \"" + name + "\" must be 1.." +
+                        std::to_string(kMaxNameLength) + " printable ASCII characters (rename its o or g line, " +
+                        "or join everything into one object with --merge NAME)");
 }
 
 PackObject convertObject(const RawObject& raw, const RawModel& model, const Placement& placement,
                          TextureSet& textures, const PackOptions& options) {
-    checkName(raw.name);
+    checkName(raw.name, raw.origin.empty() ? "" : raw.origin.front());
     auto place = [&](int position) {
         const Vec& p = model.positions[static_cast<size_t>(position)];
         return Vec{p[0] * placement.scale + placement.offset[0], p[1] * placement.scale + placement.offset[1],
@@ -154,9 +225,9 @@ PackObject convertObject(const RawObject& raw, const RawModel& model, const Plac
             if (found == vertexOf.end()) {
                 const Vec p = place(c.position);
                 PackVertex vertex;
-                vertex.x = engineCoordinate(p[0], raw.name);
-                vertex.y = engineCoordinate(p[1], raw.name);
-                vertex.z = engineCoordinate(p[2], raw.name);
+                vertex.x = engineCoordinate(p[0]);
+                vertex.y = engineCoordinate(p[1]);
+                vertex.z = engineCoordinate(p[2]);
                 const auto n = unitNormal(c.normal >= 0 ? model.normals[static_cast<size_t>(c.normal)] : smooth[c.position]);
                 vertex.nx = n[0];
                 vertex.ny = n[1];
@@ -169,8 +240,9 @@ PackObject convertObject(const RawObject& raw, const RawModel& model, const Plac
             u[k] = c.hasUv ? c.u : 0.0;
             v[k] = c.hasUv ? 1.0 - c.v : 0.0;  // image rows run from the top
         }
-        face.u = textureAxis(u, texture.width, raw.name);
-        face.v = textureAxis(v, texture.height, raw.name);
+        const std::string& origin = raw.origin[corner / 3];
+        face.u = textureAxis(u, texture.width, raw.name, origin);
+        face.v = textureAxis(v, texture.height, raw.name, origin);
         object.faces.push_back(face);
     }
     if (options.pivotAtCentre && !object.vertices.empty()) {
@@ -190,9 +262,13 @@ PackObject convertObject(const RawObject& raw, const RawModel& model, const Plac
 void checkOptions(const PackOptions& options) {
     if (options.inputs.empty()) throw PackError("no OBJ file to pack");
     if (options.drawMode < 0 || options.drawMode > 3) throw PackError("the draw mode must be 0..3");
-    if (options.light < 0 || options.light > 31 || options.ambient < 0 || options.ambient > options.light)
-        throw PackError("light levels must satisfy 0 <= ambient <= light <= 31");
-    if (!options.mergeInto.empty()) checkName(options.mergeInto);
+    if (options.light < 0 || options.light > 31 || options.ambient < 0 || options.ambient > 31)
+        throw PackError("light levels run from 0 to 31");
+    if (options.bakeSun && options.ambient > options.light)
+        throw PackError("the ambient level (" + std::to_string(options.ambient) + ") is above the light level (" +
+                        std::to_string(options.light) + "): the side away from the sun would be the brighter one " +
+                        "(give --ambient " + std::to_string(options.light) + " or less)");
+    if (!options.mergeInto.empty()) checkName(options.mergeInto, "--merge");
 }
 
 // One file under two names: the same inode, or (for names that do not exist yet) the same path
@@ -208,27 +284,45 @@ bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
 
 }  // namespace
 
+void chooseLight(PackOptions& options, bool lightGiven, bool sunGiven, bool flat) {
+    options.bakeSun = !flat && (sunGiven || !lightGiven);
+}
+
 PackResult packModels(const PackOptions& options) {
     checkOptions(options);
     RawModel model;
-    for (const auto& input : options.inputs) importObj(input, model);
+    Diagnostics warnings;
+    for (const auto& input : options.inputs) importObj(input, model, warnings);
     if (!options.mergeInto.empty()) {
-        RawObject merged{options.mergeInto, {}, {}};
+        RawObject merged{options.mergeInto, {}, {}, {}};
         for (const auto& object : model.objects) {
             merged.corners.insert(merged.corners.end(), object.corners.begin(), object.corners.end());
             merged.material.insert(merged.material.end(), object.material.begin(), object.material.end());
+            merged.origin.insert(merged.origin.end(), object.origin.begin(), object.origin.end());
         }
         model.objects = {merged};
     }
     if (model.objects.empty()) throw PackError("the OBJ files hold no faces");
     if (model.objects.size() > static_cast<size_t>(kMaxObjects))
-        throw PackError(std::to_string(model.objects.size()) + " objects; the engine's table holds " +
+        throw PackError("the model has " + std::to_string(model.objects.size()) + " objects; the engine's table holds " +
                         std::to_string(kMaxObjects) + " (--merge joins them into one)");
     const Placement placement = choosePlacement(model, options);
+    checkPlacement(model, placement, options);
     TextureSet textures(options);
     PackResult result;
     for (const auto& raw : model.objects) result.scene.objects.push_back(convertObject(raw, model, placement, textures, options));
+    result.blendedWhy = textures.blendedWhy();
     result.textures = textures.take();
+    checkFileSizes(result.scene, result.textures);
+    checkBlendedFaces(result.scene, result.textures, result.blendedWhy, warnings);
+    for (const auto& object : result.scene.objects)
+        if (object.name == kBenchObjectName && radiusAboutPivot(object) >= kBenchObjectMaxRadius)
+            warnings.warn("bench radius", "\"" + object.name + "\" reaches " + std::to_string(radiusAboutPivot(object)) +
+                                              " units from its centre: on the benchmark's running screen it crosses " +
+                                              "the near plane and loses faces (it must stay within " +
+                                              std::to_string(kBenchObjectMaxRadius - 1) + ": a smaller --fit)");
+    result.warnings = warnings.lines();
+    result.warningCount = warnings.total();
     result.sources = options.inputs;
     result.sources.insert(result.sources.end(), model.libraries.begin(), model.libraries.end());
     result.sources.insert(result.sources.end(), textures.images().begin(), textures.images().end());

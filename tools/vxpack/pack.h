@@ -19,9 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "images.h"
 #include "model.h"
 
 namespace vxpack {
+
+// The light the default data is lit by: faces towards the upper left at full level, faces turned
+// away at 14. Every pack gets it unless told otherwise, so untextured models show their shape.
+inline constexpr std::array<double, 3> kDefaultSun{-0.45, 0.6, 0.66};
+inline constexpr int32_t kDefaultAmbient = 14;
 
 struct PackOptions {
     std::vector<std::filesystem::path> inputs;  // OBJ files, packed in order
@@ -32,9 +38,10 @@ struct PackOptions {
     int32_t backfaceCull = 1;      // for materials that say nothing
     bool resizeTextures = false;   // resample other sizes instead of rejecting them
     int32_t light = 31;            // base light level of every vertex
-    bool bakeSun = false;          // darken vertices turned away from `sun`
-    std::array<double, 3> sun{0, 0, 1};
-    int32_t ambient = 12;          // level of vertices turned fully away from the sun
+    bool bakeSun = true;           // darken vertices turned away from `sun` (false: flat light)
+    std::array<double, 3> sun = kDefaultSun;
+    int32_t ambient = kDefaultAmbient;  // level of vertices turned fully away from the sun
+    Dither dither = Dither::none;  // how image colours are rounded to the engine's 512
     std::string mergeInto;         // non-empty: all geometry becomes one object of this name
     bool pivotAtCentre = true;     // object translation = centre of its bounding box, else 0
 };
@@ -43,7 +50,14 @@ struct PackResult {
     PackScene scene;
     PackTextures textures;
     std::vector<std::filesystem::path> sources;  // every file read: OBJ, MTL and image files
+    std::vector<std::string> blendedWhy;         // per texture: why it is blended, or empty
+    std::vector<std::string> warnings;           // for standard error, each kind once
+    size_t warningCount = 0;                     // all warnings, repeats included
 };
+
+// The light options as the command line gives them: without --light and --sun the default sun;
+// --light alone, or --flat, one level for every vertex.
+void chooseLight(PackOptions& options, bool lightGiven, bool sunGiven, bool flat);
 
 PackResult packModels(const PackOptions& options);
 
