@@ -70,34 +70,57 @@ const char* sortColumn(SortKey key) {
 
 }  // namespace
 
-void SqlStore::migrate() {
-    std::lock_guard lock(mutex_);
-    inTransaction([&] {
-        script("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
-        const int64_t current = toInt(query("SELECT COALESCE(MAX(version), 0) FROM schema_version", {}).at(0).at(0));
-        const auto steps = migrations();
+SqlStore::Lease::~Lease() {
+    {
+        std::lock_guard lock(store_.mutex_);
+        store_.idle_.push_back(std::move(session_));
+    }
+    store_.returned_.notify_one();
+}
+
+SqlStore::Lease SqlStore::lease() {
+    std::unique_lock lock(mutex_);
+    returned_.wait(lock, [&] { return !idle_.empty(); });
+    std::unique_ptr<SqlSession> session = std::move(idle_.back());
+    idle_.pop_back();
+    return Lease(*this, std::move(session));
+}
+
+void SqlStore::addSession(std::unique_ptr<SqlSession> session) {
+    {
+        std::lock_guard lock(mutex_);
+        idle_.push_back(std::move(session));
+    }
+    returned_.notify_one();
+}
+
+void SqlStore::migrate(const std::vector<std::string>& steps) {
+    auto s = lease();
+    s->inTransaction([&] {
+        s->script("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
+        const int64_t current = toInt(s->query("SELECT COALESCE(MAX(version), 0) FROM schema_version", {}).at(0).at(0));
         if (current > static_cast<int64_t>(steps.size())) {
             throw StoreError("the database has schema version " + std::to_string(current) +
                              ", newer than this program knows (" + std::to_string(steps.size()) + ")");
         }
         for (auto version = static_cast<std::size_t>(current); version < steps.size(); ++version) {
-            script(steps[version]);
-            query("DELETE FROM schema_version", {});
-            query("INSERT INTO schema_version (version) VALUES ($1)", {static_cast<int64_t>(version + 1)});
+            s->script(steps[version]);
+            s->query("DELETE FROM schema_version", {});
+            s->query("INSERT INTO schema_version (version) VALUES ($1)", {static_cast<int64_t>(version + 1)});
         }
     });
 }
 
 Ranks SqlStore::add(const Submission& r, int64_t received) {
-    std::lock_guard lock(mutex_);
+    auto s = lease();
     Ranks ranks;
-    inTransaction([&] {
-        ranks.id = toInt(query(
+    s->inTransaction([&] {
+        ranks.id = toInt(s->query(
             "INSERT INTO results (received, fps, min_fps, max_fps, dev, ver, memp, totmem, availmem) "
             "VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9) RETURNING id",
             {received, r.fps, optionalValue(r.minFps), optionalValue(r.maxFps), r.dev, r.ver, r.memp,
              toStored(r.totmem), toStored(r.availmem)}).at(0).at(0));
-        const Row row = query(
+        const Row row = s->query(
             "SELECT (SELECT COUNT(*) FROM results WHERE fps > $1), (SELECT COUNT(*) FROM results), "
             "(SELECT COUNT(*) FROM results WHERE dev = $2 AND fps > $1), (SELECT COUNT(*) FROM results WHERE dev = $2)",
             {r.fps, r.dev}).at(0);
@@ -134,9 +157,9 @@ std::vector<DeviceSummary> SqlStore::devices(const BoardQuery& q) {
     } else if (!q.search.empty()) {
         params.emplace_back(containsPattern(q.search));
     }
-    std::lock_guard lock(mutex_);
+    auto s = lease();
     std::vector<DeviceSummary> out;
-    for (const Row& row : query(sql, params)) {
+    for (const Row& row : s->query(sql, params)) {
         DeviceSummary d;
         d.dev = row[0].value_or("");
         d.best = toInt(row[1]);
@@ -150,9 +173,9 @@ std::vector<DeviceSummary> SqlStore::devices(const BoardQuery& q) {
 }
 
 int64_t SqlStore::deviceCount(const std::string& search) {
-    std::lock_guard lock(mutex_);
-    if (search.empty()) return toInt(query("SELECT COUNT(DISTINCT dev) FROM results", {}).at(0).at(0));
-    return toInt(query("SELECT COUNT(DISTINCT dev) FROM results WHERE LOWER(dev) LIKE $1 ESCAPE '\\'",
+    auto s = lease();
+    if (search.empty()) return toInt(s->query("SELECT COUNT(DISTINCT dev) FROM results", {}).at(0).at(0));
+    return toInt(s->query("SELECT COUNT(DISTINCT dev) FROM results WHERE LOWER(dev) LIKE $1 ESCAPE '\\'",
                        {containsPattern(search)}).at(0).at(0));
 }
 
@@ -164,16 +187,16 @@ std::vector<StoredResult> SqlStore::results(const std::optional<std::string>& de
         params.emplace_back(*dev);
     }
     sql += " ORDER BY id DESC LIMIT $1 OFFSET $2";
-    std::lock_guard lock(mutex_);
+    auto s = lease();
     std::vector<StoredResult> out;
-    for (const Row& row : query(sql, params)) out.push_back(toResult(row));
+    for (const Row& row : s->query(sql, params)) out.push_back(toResult(row));
     return out;
 }
 
 int64_t SqlStore::resultCount(const std::optional<std::string>& dev) {
-    std::lock_guard lock(mutex_);
-    if (!dev) return toInt(query("SELECT COUNT(*) FROM results", {}).at(0).at(0));
-    return toInt(query("SELECT COUNT(*) FROM results WHERE dev = $1", {*dev}).at(0).at(0));
+    auto s = lease();
+    if (!dev) return toInt(s->query("SELECT COUNT(*) FROM results", {}).at(0).at(0));
+    return toInt(s->query("SELECT COUNT(*) FROM results WHERE dev = $1", {*dev}).at(0).at(0));
 }
 
 void SqlStore::forEach(const std::function<void(const StoredResult&)>& visit) {
@@ -182,8 +205,8 @@ void SqlStore::forEach(const std::function<void(const StoredResult&)>& visit) {
     for (;;) {
         std::vector<Row> rows;
         {
-            std::lock_guard lock(mutex_);
-            rows = query(std::string("SELECT ") + kResultColumns + " FROM results WHERE id > $1 ORDER BY id LIMIT 1000",
+            auto s = lease();
+            rows = s->query(std::string("SELECT ") + kResultColumns + " FROM results WHERE id > $1 ORDER BY id LIMIT 1000",
                          {after});
         }
         if (rows.empty()) return;
@@ -196,8 +219,8 @@ void SqlStore::forEach(const std::function<void(const StoredResult&)>& visit) {
 }
 
 void SqlStore::ping() {
-    std::lock_guard lock(mutex_);
-    query("SELECT 1", {});
+    auto s = lease();
+    s->query("SELECT 1", {});
 }
 
 std::unique_ptr<Store> openStore(const std::string& url) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// PostgreSQL through libpqxx: one connection shared under the store's lock; a result is
-// acknowledged only after its transaction committed (synchronous_commit as the server sets it,
-// on by default).
+// PostgreSQL through libpqxx: a few connections, so that requests (and their commits) overlap;
+// a result is acknowledged only after its transaction committed (synchronous_commit as the
+// server sets it, on by default).
 #include <pqxx/pqxx>
 
 #include "stores.h"
@@ -10,21 +10,21 @@ namespace vxresults {
 
 namespace {
 
-class PostgresStore final : public SqlStore {
+constexpr int kConnections = 4;
+
+class PostgresSession final : public SqlSession {
 public:
-    explicit PostgresStore(const std::string& url) : url_(url) {
+    explicit PostgresSession(const std::string& url) : url_(url) {
         try {
             connection_ = std::make_unique<pqxx::connection>(url);
         } catch (const std::exception& e) {
             throw StoreError(std::string("cannot connect to PostgreSQL: ") + e.what());
         }
-        migrate();
     }
 
-protected:
-    std::vector<Row> query(const std::string& sql, const std::vector<Value>& params) override {
+    std::vector<SqlRow> query(const std::string& sql, const std::vector<SqlValue>& params) override {
         std::vector<std::optional<std::string>> texts;
-        for (const Value& v : params) {
+        for (const SqlValue& v : params) {
             if (const auto* n = std::get_if<int64_t>(&v)) {
                 texts.emplace_back(std::to_string(*n));
             } else if (const auto* s = std::get_if<std::string>(&v)) {
@@ -68,21 +68,11 @@ protected:
         });
     }
 
-    std::vector<std::string> migrations() const override {
-        return {
-            "CREATE TABLE results (id BIGSERIAL PRIMARY KEY, received BIGINT NOT NULL, "
-            "fps BIGINT NOT NULL, min_fps BIGINT, max_fps BIGINT, dev TEXT NOT NULL, ver TEXT NOT NULL, "
-            "memp BIGINT NOT NULL, totmem BIGINT NOT NULL, availmem BIGINT NOT NULL);"
-            "CREATE INDEX results_fps ON results (fps);"
-            "CREATE INDEX results_dev_fps ON results (dev, fps);",
-        };
-    }
-
 private:
-    static std::vector<Row> toRows(const pqxx::result& result) {
-        std::vector<Row> rows;
+    static std::vector<SqlRow> toRows(const pqxx::result& result) {
+        std::vector<SqlRow> rows;
         for (const auto& r : result) {
-            Row row;
+            SqlRow row;
             for (const auto& field : r) {
                 if (field.is_null()) {
                     row.emplace_back(std::nullopt);
@@ -112,6 +102,20 @@ private:
     std::string url_;
     std::unique_ptr<pqxx::connection> connection_;
     pqxx::work* transaction_ = nullptr;  // the open transaction of inTransaction, if any
+};
+
+class PostgresStore final : public SqlStore {
+public:
+    explicit PostgresStore(const std::string& url) {
+        for (int i = 0; i < kConnections; ++i) addSession(std::make_unique<PostgresSession>(url));
+        migrate({
+            "CREATE TABLE results (id BIGSERIAL PRIMARY KEY, received BIGINT NOT NULL, "
+            "fps BIGINT NOT NULL, min_fps BIGINT, max_fps BIGINT, dev TEXT NOT NULL, ver TEXT NOT NULL, "
+            "memp BIGINT NOT NULL, totmem BIGINT NOT NULL, availmem BIGINT NOT NULL);"
+            "CREATE INDEX results_fps ON results (fps);"
+            "CREATE INDEX results_dev_fps ON results (dev, fps);",
+        });
+    }
 };
 
 }  // namespace

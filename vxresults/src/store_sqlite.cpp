@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// SQLite: one file, WAL mode, every commit synced (synchronous=FULL), one connection shared
-// under the store's lock.
+// SQLite: one file, WAL mode, every commit synced (synchronous=FULL). One connection: SQLite
+// writes one transaction at a time anyway, and the reads are short.
 #include <sqlite3.h>
 
 #include "stores.h"
@@ -9,9 +9,9 @@ namespace vxresults {
 
 namespace {
 
-class SqliteStore final : public SqlStore {
+class SqliteSession final : public SqlSession {
 public:
-    explicit SqliteStore(const std::string& path) {
+    explicit SqliteSession(const std::string& path) {
         if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                             nullptr) != SQLITE_OK) {
             const std::string reason = db_ ? sqlite3_errmsg(db_) : "out of memory";
@@ -22,18 +22,16 @@ public:
             sqlite3_busy_timeout(db_, 5000);
             script("PRAGMA journal_mode=WAL");
             script("PRAGMA synchronous=FULL");
-            migrate();
         } catch (...) {
             sqlite3_close(db_);
             throw;
         }
     }
-    ~SqliteStore() override { sqlite3_close(db_); }
-    SqliteStore(const SqliteStore&) = delete;
-    SqliteStore& operator=(const SqliteStore&) = delete;
+    ~SqliteSession() override { sqlite3_close(db_); }
+    SqliteSession(const SqliteSession&) = delete;
+    SqliteSession& operator=(const SqliteSession&) = delete;
 
-protected:
-    std::vector<Row> query(const std::string& sql, const std::vector<Value>& params) override {
+    std::vector<SqlRow> query(const std::string& sql, const std::vector<SqlValue>& params) override {
         // $N parameters become SQLite's ?N.
         std::string text = sql;
         for (char& c : text) {
@@ -41,7 +39,7 @@ protected:
         }
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(db_, text.c_str(), -1, &stmt, nullptr) != SQLITE_OK) fail("prepare");
-        std::vector<Row> rows;
+        std::vector<SqlRow> rows;
         for (std::size_t i = 0; i < params.size(); ++i) {
             const int index = static_cast<int>(i + 1);
             if (const auto* n = std::get_if<int64_t>(&params[i])) {
@@ -54,7 +52,7 @@ protected:
         }
         int status;
         while ((status = sqlite3_step(stmt)) == SQLITE_ROW) {
-            Row row;
+            SqlRow row;
             for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
                 const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
                 if (value) {
@@ -92,22 +90,26 @@ protected:
         }
     }
 
-    std::vector<std::string> migrations() const override {
-        return {
-            "CREATE TABLE results (id INTEGER PRIMARY KEY AUTOINCREMENT, received INTEGER NOT NULL, "
-            "fps INTEGER NOT NULL, min_fps INTEGER, max_fps INTEGER, dev TEXT NOT NULL, ver TEXT NOT NULL, "
-            "memp INTEGER NOT NULL, totmem INTEGER NOT NULL, availmem INTEGER NOT NULL);"
-            "CREATE INDEX results_fps ON results (fps);"
-            "CREATE INDEX results_dev_fps ON results (dev, fps);",
-        };
-    }
-
 private:
     [[noreturn]] void fail(const char* what) {
         throw StoreError(std::string("SQLite ") + what + ": " + sqlite3_errmsg(db_));
     }
 
     sqlite3* db_ = nullptr;
+};
+
+class SqliteStore final : public SqlStore {
+public:
+    explicit SqliteStore(const std::string& path) {
+        addSession(std::make_unique<SqliteSession>(path));
+        migrate({
+            "CREATE TABLE results (id INTEGER PRIMARY KEY AUTOINCREMENT, received INTEGER NOT NULL, "
+            "fps INTEGER NOT NULL, min_fps INTEGER, max_fps INTEGER, dev TEXT NOT NULL, ver TEXT NOT NULL, "
+            "memp INTEGER NOT NULL, totmem INTEGER NOT NULL, availmem INTEGER NOT NULL);"
+            "CREATE INDEX results_fps ON results (fps);"
+            "CREATE INDEX results_dev_fps ON results (dev, fps);",
+        });
+    }
 };
 
 }  // namespace
