@@ -97,6 +97,7 @@ void SqlStore::addSession(std::unique_ptr<SqlSession> session) {
 void SqlStore::migrate(const std::vector<std::string>& steps) {
     auto s = lease();
     s->inTransaction([&] {
+        s->lockSchema();
         s->script("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
         const int64_t current = toInt(s->query("SELECT COALESCE(MAX(version), 0) FROM schema_version", {}).at(0).at(0));
         if (current > static_cast<int64_t>(steps.size())) {

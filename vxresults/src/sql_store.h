@@ -23,6 +23,8 @@ public:
     virtual std::vector<SqlRow> query(const std::string& sql, const std::vector<SqlValue>& params) = 0;
     virtual void script(const std::string& sql) = 0;                    // statements without parameters
     virtual void inTransaction(const std::function<void()>& body) = 0;  // committed on return
+    // Inside a transaction: waits until no other process migrates the same database.
+    virtual void lockSchema() {}
 };
 
 class SqlStore : public Store {

@@ -68,6 +68,9 @@ public:
         });
     }
 
+    // Two servers starting at once on a new database would both create the tables.
+    void lockSchema() override { script("SELECT pg_advisory_xact_lock(4242424242)"); }
+
 private:
     static std::vector<SqlRow> toRows(const pqxx::result& result) {
         std::vector<SqlRow> rows;
