@@ -18,7 +18,7 @@ start() {
   pid=$!
   for _ in $(seq 100); do
     port=$(sed -n 's|.*http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$scratch/out")
-    [ -n "$port" ] && return 0
+    [ -n "$port" ] && { base=http://127.0.0.1:$port; return 0; }
     sleep 0.1
   done
   cat "$scratch/err" >&2
@@ -27,7 +27,6 @@ start() {
 get() { curl -sS --max-time 10 -o "$scratch/body" -D "$scratch/headers" -w '%{http_code}' "http://127.0.0.1:$port$1"; }
 
 start
-base=http://127.0.0.1:$port
 submit="/f/benchmark.php?fps=2345&min=19&max=27&dev=E2E%20%E6%97%A5%20box&ver=1.0b&memp=42&totmem=16000000000&availmem=8000000000"
 [ "$(get "$submit")" = 200 ] || fail "a valid submission was refused"
 grep -qi '^X-Result-Rank: 1/1' "$scratch/headers" || fail "no rank in the answer"
@@ -53,13 +52,26 @@ start
 grep -q '"total":2' "$scratch/body" || fail "a result was lost by SIGKILL: $(cat "$scratch/body")"
 [ "$(get "/healthz")" = 200 ] || fail "/healthz"
 
-# The benchmark itself, when given: a short headless run that uploads to this server.
+# The benchmark itself, when given: a short headless run (the real clock) that uploads to this
+# server and prints its verdict; then one whose device string the server refuses.
 if [ -n "${VXRESULTS_BENCHMARK:-}" ]; then
-  "$VXRESULTS_BENCHMARK" --headless --seconds 2 --upload --results-server "$base" >"$scratch/bench" 2>&1 ||
-    { cat "$scratch/bench" >&2; fail "the benchmark's upload failed"; }
-  grep -q 'Rank' "$scratch/bench" || { cat "$scratch/bench" >&2; fail "the benchmark printed no verdict"; }
-  [ "$(get "/api/results?limit=1")" = 200 ] || fail "/api/results"
-  grep -q '"total":3' "$scratch/body" || fail "the benchmark's result is not stored: $(cat "$scratch/body")"
+  env -u DISPLAY -u WAYLAND_DISPLAY "$VXRESULTS_BENCHMARK" --headless --seconds 2 --upload --results-server "$base" \
+    --oem "E2E bench" >"$scratch/bench" 2>&1 || { cat "$scratch/bench" >&2; fail "the benchmark's upload failed"; }
+  grep -q '^Average FPS: ' "$scratch/bench" || { cat "$scratch/bench" >&2; fail "the benchmark printed no results"; }
+  grep -q '^Results server: stored, rank [0-9]* of 3 among all results, 1 of 1 among' "$scratch/bench" ||
+    { cat "$scratch/bench" >&2; fail "the benchmark printed no verdict"; }
+  [ "$(get "/api/results?dev=E2E%20bench")" = 200 ] || fail "/api/results"
+  grep -q '"total":1' "$scratch/body" || fail "the benchmark's result is not stored: $(cat "$scratch/body")"
+  grep -q '"version":"1.0b"' "$scratch/body" || fail "the benchmark's version is not stored: $(cat "$scratch/body")"
+  set +e
+  env -u DISPLAY -u WAYLAND_DISPLAY "$VXRESULTS_BENCHMARK" --headless --seconds 1 --upload --results-server "$base/" \
+    --oem "$(printf 'tab\there')" >"$scratch/bench" 2>"$scratch/bench.err"
+  status=$?
+  set -e
+  [ $status = 1 ] || fail "a refused upload gave status $status"
+  grep -q '^Average FPS: ' "$scratch/bench" || fail "a refused upload lost the printed results"
+  grep -q 'refused the results: dev must not contain control characters' "$scratch/bench.err" ||
+    { cat "$scratch/bench.err" >&2; fail "the refusal's reason is not printed"; }
 fi
 
 # Exit statuses of the command line.
@@ -71,7 +83,8 @@ set +e
 set -e
 [ "$s1 $s2 $s3 $s4" = "1 2 2 2" ] || fail "exit statuses: $s1 $s2 $s3 $s4 (want 1 2 2 2)"
 "$vxresults" export --db "$db" --format csv >"$scratch/csv"
-[ "$(wc -l <"$scratch/csv")" = 3 ] || fail "the export has $(wc -l <"$scratch/csv") lines"
+want=3; [ -n "${VXRESULTS_BENCHMARK:-}" ] && want=4
+[ "$(wc -l <"$scratch/csv")" = $want ] || fail "the export has $(wc -l <"$scratch/csv") lines, want $want"
 
 kill "$pid"; wait "$pid" || fail "SIGTERM did not stop the server cleanly"; pid=""
 echo "e2e: ok ($db)"
