@@ -90,16 +90,20 @@ int main(int argc, char** argv) {
     int64_t rateLimit = 120;
     CLI::App* serveCmd = app.add_subcommand("serve", "Serve the results (stops on SIGINT or SIGTERM)");
     serveCmd->add_option("--listen", listen, "Address and port to listen on (port 0 picks a free one)")
+        ->type_name("ADDR:PORT")
         ->capture_default_str();
-    serveCmd->add_option("--db", db, "Database: sqlite:PATH or postgresql://USER@HOST:PORT/NAME")->capture_default_str();
+    serveCmd->add_option("--db", db, "Database: sqlite:PATH or postgresql://USER@HOST:PORT/NAME")
+        ->type_name("URL")
+        ->capture_default_str();
     serveCmd->add_option("--rate-limit", rateLimit, "Submissions per minute per client address; 0 turns the limit off")
+        ->type_name("N")
         ->capture_default_str()
         ->check(CLI::Range(int64_t{0}, int64_t{1000000}));
 
     std::string exportDb;
     std::string format;
     CLI::App* exportCmd = app.add_subcommand("export", "Write every stored result to standard output");
-    exportCmd->add_option("--db", exportDb, "Database: sqlite:PATH or postgresql://...")->required();
+    exportCmd->add_option("--db", exportDb, "Database: sqlite:PATH or postgresql://...")->type_name("URL")->required();
     exportCmd->add_option("--format", format, "csv or json")->required()->check(CLI::IsMember({"csv", "json"}));
 
     try {
