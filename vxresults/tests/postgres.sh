@@ -15,16 +15,19 @@ if [ "$(id -u)" = 0 ]; then
   chown postgres "$scratch"
   as_user=(runuser -u postgres --)
 fi
+# Runs a PostgreSQL program as that user from the temporary directory (the caller's directory
+# may be closed to it, e.g. under /root in CI).
+pg() { (cd "$scratch" && "${as_user[@]}" "$@"); }
 stop() {
-  "${as_user[@]}" "$pgbin/pg_ctl" -D "$scratch/data" -m immediate stop >/dev/null 2>&1 || true
+  pg "$pgbin/pg_ctl" -D "$scratch/data" -m immediate stop >/dev/null 2>&1 || true
   rm -rf "$scratch"
 }
 trap stop EXIT
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])' 2>/dev/null ||
        echo $((20000 + RANDOM % 20000)))
-"${as_user[@]}" "$pgbin/initdb" -D "$scratch/data" -U vxtest --auth=trust -E UTF8 --locale=C.UTF-8 >"$scratch/initdb.log" 2>&1 ||
+pg "$pgbin/initdb" -D "$scratch/data" -U vxtest --auth=trust -E UTF8 --locale=C.UTF-8 >"$scratch/initdb.log" 2>&1 ||
   { cat "$scratch/initdb.log" >&2; exit 1; }
-"${as_user[@]}" "$pgbin/pg_ctl" -D "$scratch/data" -l "$scratch/server.log" -w -t 30 \
+pg "$pgbin/pg_ctl" -D "$scratch/data" -l "$scratch/server.log" -w -t 30 \
   -o "-c listen_addresses=127.0.0.1 -p $port -k $scratch -c fsync=on -c synchronous_commit=on" start >/dev/null ||
   { cat "$scratch/server.log" >&2; exit 1; }
 "$pgbin/createdb" -h 127.0.0.1 -p "$port" -U vxtest second
