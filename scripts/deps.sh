@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs the Debian packages the build needs, when they are missing.
-# Usage: scripts/deps.sh [build|test|gui|fuzz|peers]...   (build is always included)
+# Usage: scripts/deps.sh [build|test|gui|fuzz|peers]...   (build is always included; test adds what
+# the results server's tests start: curl, PostgreSQL, headless Chromium)
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libsdl2-dev libstb-dev
-          libtinyobjloader-dev libcli11-dev nlohmann-json3-dev libfreetype-dev fonts-dejavu-core)
+          libtinyobjloader-dev libcli11-dev nlohmann-json3-dev libfreetype-dev fonts-dejavu-core
+          libcpp-httplib-dev libsqlite3-dev libpqxx-dev libkainjow-mustache-dev)
 for extra in "$@"; do
   case "$extra" in
-    build|test) ;;
+    build) ;;
+    test) packages+=(curl postgresql chromium) ;;
     gui) packages+=(xvfb xauth xdotool imagemagick x11-utils) ;;
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     peers) packages+=(libosmesa6-dev) ;;

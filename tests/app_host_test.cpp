@@ -143,7 +143,7 @@ TEST(Options, DefaultsAndValues) {
     EXPECT_EQ(o.scale, 2);
     EXPECT_FALSE(o.oem.has_value());
     EXPECT_EQ(parse({"--seconds", "3", "--display", "fixed", "--frames", "500", "--step-ms", "16",
-                     "--oem", "Compaq iPAQ H3800", "--json", "--upload"},
+                     "--oem", "Compaq iPAQ H3800", "--json", "--upload", "--results-server", "http://127.0.0.1:8080"},
                     o),
               -1);
     EXPECT_EQ(o.seconds, 3u);
@@ -153,12 +153,14 @@ TEST(Options, DefaultsAndValues) {
     EXPECT_EQ(*o.oem, "Compaq iPAQ H3800");
     EXPECT_TRUE(o.json);
     EXPECT_TRUE(o.upload);
+    EXPECT_EQ(o.resultsServer, "http://127.0.0.1:8080");
 }
 
 TEST(Options, BadUsageIsStatusTwo) {
     const std::vector<std::vector<const char*>> bad = {
         {"--seconds", "0"}, {"--seconds", "x"}, {"--display", "sideways"}, {"--upload", "--website"},
-        {"--scale", "0"},   {"--frames", "0"},  {"--no-such-option"},      {"stray"}};
+        {"--scale", "0"},   {"--frames", "0"},  {"--no-such-option"},      {"stray"},
+        {"--results-server", "ftp://x"}, {"--results-server", "-x"}, {"--results-server", "http://h/?a=1"}};
     for (const auto& args : bad) {
         veloxia::Options o;
         EXPECT_EQ(parse(args, o), 2) << args[0];

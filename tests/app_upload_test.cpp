@@ -42,6 +42,14 @@ TEST_F(Upload, ResultsUrlCarriesScoresDeviceVersionAndMemory) {
     EXPECT_EQ(url.rfind("http", 0), 0u) << "starts with the server's scheme: " << url;
 }
 
+TEST_F(Upload, ARunMayNameAnotherResultsServer) {
+    veloxia::setResultsServer("http://127.0.0.1:8080//");
+    EXPECT_EQ(veloxia::resultsUrl(host.memory).rfind("http://127.0.0.1:8080/f/benchmark.php?fps=2345&", 0), 0u)
+        << veloxia::resultsUrl(host.memory);
+    veloxia::setResultsServer("");  // back to the build's
+    EXPECT_EQ(veloxia::resultsUrl(host.memory).find("127.0.0.1:8080"), std::string::npos);
+}
+
 TEST_F(Upload, ShortenedRunSendsItsAverageTimesOneHundred) {
     veloxia::runSeconds = 4;
     veloxia::framesAtEnd = 100;  // 25 frames a second

@@ -58,6 +58,7 @@ struct RunSettings {
     uint32_t stepMs = 0;             // non-zero: virtual clock advancing this much per pass
     uint64_t maxPasses = 0;          // non-zero: the program ends after this many passes
     std::filesystem::path dataDir;   // where the data files are read; empty: beside the program
+    std::string resultsServer;       // scheme and host of the results server; empty: the build's
 };
 
 // Everything a run leaves for the host to print, save or send.
@@ -170,6 +171,9 @@ void launchUpload();
 void openWebsite();
 // The results URL for the measured values, the device string and the memory figures.
 std::string resultsUrl(const MemoryStatus& memory);
+// The results server the URL starts with: `address` without a trailing '/', or the build
+// setting VX_RESULTS_SERVER when empty.
+void setResultsServer(const std::string& address);
 std::string percentEncode(const std::u16string& text);  // UTF-8, unreserved characters kept
 std::string toUtf8(const std::u16string& text);         // unpaired surrogates become U+FFFD
 std::string makerUrl();          // the maker's web page

@@ -178,6 +178,7 @@ RunResult runBenchmark(Host& host, const RunSettings& settings) {
     runSeconds = settings.seconds;
     virtualStep = settings.stepMs;
     dataDir = settings.dataDir;
+    setResultsServer(settings.resultsServer);
     anyKeyPressed = 0;
     std::fill(std::begin(keyState), std::end(keyState), uint8_t{0});
     if (Result started = startup(); !started) {

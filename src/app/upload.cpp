@@ -3,7 +3,7 @@
 //
 // Neither has network code of its own: the browser is started on a URL and the program ends.
 // The results server and the maker's page are set at build time (VX_RESULTS_SERVER and
-// VX_MAKER_URL). The URL is built as a string of any length, so no device string can overflow it.
+// VX_MAKER_URL); a run may name another results server. The URL is built as a string of any length, so no device string can overflow it.
 #include <cctype>
 #include <string>
 
@@ -17,6 +17,7 @@ namespace {
 
 MemoryStatus memory{};
 bool memoryRead = false;
+std::string resultsServer = VX_RESULTS_SERVER;
 
 void endAfterLaunch(const std::string& url, bool open) {
     launchedUrl = url;
@@ -83,8 +84,13 @@ std::string percentEncode(const std::u16string& text) {
     return out;
 }
 
+void setResultsServer(const std::string& address) {
+    resultsServer = address.empty() ? VX_RESULTS_SERVER : address;
+    while (resultsServer.size() > 1 && resultsServer.back() == '/') resultsServer.pop_back();
+}
+
 std::string resultsUrl(const MemoryStatus& memory) {
-    std::string url = VX_RESULTS_SERVER;
+    std::string url = resultsServer;
     url += "/f/benchmark.php?fps=" + std::to_string(static_cast<int32_t>(averageTimes100()));
     url += "&min=" + percentEncode(minWide);
     url += "&max=" + percentEncode(maxWide);

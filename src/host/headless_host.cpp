@@ -100,6 +100,8 @@ void HeadlessHost::showProgress(const FrameRecord& frame) {
 }
 
 void HeadlessHost::openBrowser(const std::string& url) {
+    // The results are sent by the program itself once they are printed (see main).
+    if (config_.ending == Ending::upload) return;
     printUrl(url);
     if (!onPath("xdg-open")) return;
     // Started and left running: the browser outlives the benchmark, as on the handheld.

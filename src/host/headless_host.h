@@ -4,7 +4,8 @@
 // The run starts at once, as if the title had been tapped. Once the results screen has been
 // presented, the host taps the band of the chosen ending (exit by default, or send, or the
 // maker's page). With a terminal on standard output a progress line shows the seconds left and
-// the current rate. The browser is started with xdg-open where it exists; the URL is printed.
+// the current rate. The maker's page is opened with xdg-open where it exists (the URL is
+// printed); the results are not handed to a browser: the program sends them itself.
 // Headless runs do not claim the single-instance name, so several can run side by side.
 #pragma once
 

@@ -17,6 +17,7 @@
 #include "host/report.h"
 #include "host/sdl_host.h"
 #include "host/system_info.h"
+#include "host/upload_client.h"
 #include "host/validate_command.h"
 
 using namespace veloxia;
@@ -119,7 +120,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path shownDir = std::filesystem::weakly_canonical(dataDir, ignored);
     std::fprintf(stderr, "veloxia3dbench: data files %s and %s\n", (shownDir / kSceneFileName).c_str(),
                  (shownDir / kTextureFileName).c_str());
-    const RunSettings settings{o.seconds, presentRoutine(o.display), o.stepMs, o.frames, dataDir};
+    const RunSettings settings{o.seconds, presentRoutine(o.display), o.stepMs, o.frames, dataDir, o.resultsServer};
     const RunResult run = runBenchmark(*host, settings);
     if (run.secondInstance) {
         std::fprintf(stderr, "veloxia3dbench: already running; its window was brought to the front\n");
@@ -140,5 +141,17 @@ int main(int argc, char** argv) {
         std::printf("The run was ended before its results (%llu frames shown).\n",
                     static_cast<unsigned long long>(run.passes));
     }
-    return flushOutput() && saved ? 0 : 1;
+    const bool printed = flushOutput();
+    // Headless, the upload is sent here, after the results are out: an unreachable server loses
+    // nothing but the upload.
+    bool sent = true;
+    if (headless && o.upload && !run.url.empty()) {
+        FILE* verdictOut = o.json ? stderr : stdout;
+        std::fprintf(verdictOut, "Sending the results: %s\n", run.url.c_str());
+        const UploadVerdict verdict = sendResults(run.url);
+        std::fprintf(verdict.stored ? verdictOut : stderr, "%s%s\n", verdict.stored ? "Results server: " : "veloxia3dbench: ",
+                     verdict.message.c_str());
+        sent = verdict.stored;
+    }
+    return printed && saved && sent && flushOutput() ? 0 : 1;
 }

@@ -29,9 +29,21 @@ int parseOptions(int argc, const char* const* argv, Options& o) {
     cli.add_option("--scale", o.scale, "Window pixels per screen pixel")->type_name("N")->capture_default_str()->check(CLI::Range(1, 16));
     cli.add_flag("--fullscreen", o.fullscreen, "Fill the screen");
     cli.add_option("--screenshot", o.screenshot, "Save the last screen shown as a PNG file")->type_name("FILE.png");
-    auto* upload = cli.add_flag("--upload", o.upload, "Headless: end by sending the results (starts the browser)");
+    auto* upload = cli.add_flag("--upload", o.upload,
+                                "Headless: end by sending the results to the results server and print its answer");
     auto* website = cli.add_flag("--website", o.website, "Headless: end by opening the maker's web page");
     upload->excludes(website);
+    cli.add_option("--results-server", o.resultsServer,
+                   "Results server to send to instead of " VX_RESULTS_SERVER " (scheme, host and port)")
+        ->type_name("URL")
+        ->check([](const std::string& url) -> std::string {
+            // The URL is handed to a browser as its only argument: a scheme first keeps it from
+            // ever being taken for an option.
+            const bool web = url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0;
+            return web && url.size() > 8 && url.find_first_of(" ?#") == std::string::npos
+                       ? std::string()
+                       : "must be an http:// or https:// address without query, like http://127.0.0.1:8080";
+        });
     cli.add_option("--data", o.data, "Read the data files veloxia3dbench1 and veloxia3dbench2 from DIR")
         ->type_name("DIR");
     auto* validate = cli.add_flag("--validate",

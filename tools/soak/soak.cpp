@@ -215,7 +215,7 @@ int main(int argc, char** argv) {
     activeSoak = &soak;
     SoakHost host(data);
     // Long enough that the run never reaches its results: every frame is a running frame.
-    const RunSettings settings{uint32_t(frames * kStepMs / 1000 + 10), &presentGeneric, kStepMs, frames, {}};
+    const RunSettings settings{uint32_t(frames * kStepMs / 1000 + 10), &presentGeneric, kStepMs, frames, {}, {}};
     const auto start = std::chrono::steady_clock::now();
     const RunResult run = runBenchmark(host, settings);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
