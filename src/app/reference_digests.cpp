@@ -36,8 +36,8 @@ constexpr uint64_t kRun0[] = {
     0xf1e8dd00e1404b25u, 0x8be88e7706c1b1dcu, 0x25321e2176d92326u, 0x758bc94ac1752e4bu,
     0x37271069eb7e1ee3u, 0x474c3703abf008f4u, 0xca3be21c20c17ca8u, 0x623b468dc5505c78u,
     0x7b3817a37d573343u, 0x9f21ea8e0af637d5u, 0x1cd43f6d86ab342bu, 0x53738c082039938au,
-    0x72cc039e57e69cb8u, 0xceee013ce2fa613du, 0x80ca62b5b5aad69du, 0x5a231e5540f13a53u,
-    0x147057108f6757a7u,
+    0x72cc039e57e69cb8u, 0xceee013ce2fa613du, 0x0c566cfcffa5b4deu, 0xfaa6ae09ad011204u,
+    0xd8a3fb1a2c5bf26du,
 };
 
 // direct-1s: 105 frames
@@ -67,8 +67,8 @@ constexpr uint64_t kRun1[] = {
     0xf1e8dd00e1404b25u, 0x8be88e7706c1b1dcu, 0x25321e2176d92326u, 0x758bc94ac1752e4bu,
     0x37271069eb7e1ee3u, 0x474c3703abf008f4u, 0xca3be21c20c17ca8u, 0x623b468dc5505c78u,
     0x7b3817a37d573343u, 0x9f21ea8e0af637d5u, 0x1cd43f6d86ab342bu, 0x53738c082039938au,
-    0x72cc039e57e69cb8u, 0xceee013ce2fa613du, 0x80ca62b5b5aad69du, 0x5a231e5540f13a53u,
-    0x147057108f6757a7u,
+    0x72cc039e57e69cb8u, 0xceee013ce2fa613du, 0x0c566cfcffa5b4deu, 0xfaa6ae09ad011204u,
+    0xd8a3fb1a2c5bf26du,
 };
 
 // fixed-1s: 105 frames
@@ -98,8 +98,8 @@ constexpr uint64_t kRun2[] = {
     0xf1e8dd00e1404b25u, 0x8be88e7706c1b1dcu, 0x25321e2176d92326u, 0x758bc94ac1752e4bu,
     0x37271069eb7e1ee3u, 0x474c3703abf008f4u, 0xca3be21c20c17ca8u, 0x623b468dc5505c78u,
     0x7b3817a37d573343u, 0x9f21ea8e0af637d5u, 0x1cd43f6d86ab342bu, 0x53738c082039938au,
-    0x72cc039e57e69cb8u, 0xceee013ce2fa613du, 0x80ca62b5b5aad69du, 0x5a231e5540f13a53u,
-    0x147057108f6757a7u,
+    0x72cc039e57e69cb8u, 0xceee013ce2fa613du, 0x0c566cfcffa5b4deu, 0xfaa6ae09ad011204u,
+    0xd8a3fb1a2c5bf26du,
 };
 
 // generic-turn: 2505 frames
@@ -729,8 +729,8 @@ constexpr uint64_t kRun3[] = {
     0xa7cc5ad90c433e19u, 0x14d0d647f3f261dau, 0x04b72fd723c5c568u, 0xca4717bef5abfeabu,
     0x633781af566fae9eu, 0x018fc23fe7e04429u, 0x4d0e20399ec63e44u, 0xff67d5d27fea3ca3u,
     0x9a62111ff355acb4u, 0xac380e3c17fb9136u, 0x2e1f8017e39d3d4fu, 0x37a1f1f8ad9b915au,
-    0xd68366ec166f5236u, 0x42ca6127e0ae08afu, 0x95c08107abc5c0bfu, 0xae8a2753e2c1a6cfu,
-    0x2dcc534076d088bcu,
+    0xd68366ec166f5236u, 0x42ca6127e0ae08afu, 0x5df2f4c233b48eaeu, 0xbd6bbd9fca8c0cd0u,
+    0x1c7ee285e787d3a8u,
 };
 
 }  // namespace
