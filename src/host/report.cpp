@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "util/sha256.h"
+#include "vx_revision.h"
 
 namespace veloxia {
 
