@@ -40,67 +40,9 @@ constexpr uint64_t kRun0[] = {
     0xd8a3fb1a2c5bf26du,
 };
 
-// direct-1s: 105 frames
-constexpr uint64_t kRun1[] = {
-    0x51811014e4b00e65u, 0xc6ca735f249ea2a2u, 0x0275f43756211ad2u, 0x8987046aaf3a17e3u,
-    0x83b3b26e11eb10a4u, 0x1d3ce6292f59661bu, 0x0f2d2bea740a405au, 0xe2eb256951c02578u,
-    0x16e0748cf0db36fdu, 0x77d905bcc11f4423u, 0xb1e0972aa87eade6u, 0xea06204360259165u,
-    0xd56f4969ab9ccaf0u, 0xe6af0c19077298fdu, 0x141cda0664136d82u, 0xc9a09a9f2a3cf116u,
-    0x311dd6e4ef0ab557u, 0x1733eba3465e3c07u, 0x9b7a5675323c8542u, 0xb5abed4e8a170227u,
-    0x53bb1b96b5e1b95du, 0x5fee9cab0491e373u, 0x7cd81a94395c2fb3u, 0x45a680a09a4cda58u,
-    0xf0cd7d6f8b7f7fb3u, 0xf3b54935c27f434eu, 0x65302ba3971cf270u, 0x094e795ea4556e65u,
-    0xd6d0b40d1219fd00u, 0x9d28857bda53be34u, 0xebcde533c4a57d0du, 0x26fc15804d7868c3u,
-    0x021bec86a68dca51u, 0x7ef239311f20cd73u, 0xa38eac7249eca186u, 0x531e6bc731293dc0u,
-    0x58046e7dbeb3db17u, 0xcd0f19c54b88a7a4u, 0xdd9b84497b22ea3cu, 0xc2aee36792a7b45cu,
-    0x44d72d1ebbdde59eu, 0x455f1497e69178c2u, 0xc4c34491d2ba4c72u, 0x9e6cffdd52deab70u,
-    0xc30f5553cf2f6c9eu, 0xfb9217439e666c92u, 0x9a1c245d822a6df3u, 0xe8db3c2c76f2e1f3u,
-    0xa13d2715c14650a3u, 0x512a2f9589906f64u, 0x017e3de98cc4ce88u, 0x70aa2394a458349bu,
-    0x721aa45263f53637u, 0x68f0951a00cebbe6u, 0xb4d0fd5fdd7bcf7fu, 0x71554503e40bacb7u,
-    0x6c7f9fe056e7bb78u, 0xa446223dcffd8076u, 0xd2831eabce21ba65u, 0x6652a3cf8ca54501u,
-    0x932456ebd4a5e2c4u, 0x9734f49e8f1d333au, 0x5fbe101e7a0ba129u, 0xdb417bfd3d2e0616u,
-    0x6d3bfd138c8e1b76u, 0x84cf0122a785f935u, 0x57887a45660753d8u, 0x4ca68c15b472b997u,
-    0xb3dd12dcce868b99u, 0x3e3ef4f4d25e1b66u, 0xab05f12586ec08dfu, 0x0b29a39b3340defcu,
-    0xc9eb02ad02617d12u, 0xf58220604660e764u, 0x43d1f225f1e66a36u, 0x32335e3b8dbc6b2au,
-    0xe3d3dce90b7e7575u, 0xdac5461949ca2793u, 0xf62a6ad6f6fa28bau, 0x6be02d7aca713663u,
-    0x4c5970af0f0b2ab6u, 0x7c4b8778d3cced3bu, 0xa2a4f226feb5720du, 0xe10e911bb9652541u,
-    0x1c44f2f73e236376u, 0xa880bf5d4154472bu, 0x67752c2f49731c49u, 0x7470b695f1a32934u,
-    0xf1e8dd00e1404b25u, 0x8be88e7706c1b1dcu, 0x25321e2176d92326u, 0x758bc94ac1752e4bu,
-    0x37271069eb7e1ee3u, 0x474c3703abf008f4u, 0xca3be21c20c17ca8u, 0x623b468dc5505c78u,
-    0x7b3817a37d573343u, 0x9f21ea8e0af637d5u, 0x1cd43f6d86ab342bu, 0x53738c082039938au,
-    0x72cc039e57e69cb8u, 0xceee013ce2fa613du, 0x0c566cfcffa5b4deu, 0xfaa6ae09ad011204u,
-    0xd8a3fb1a2c5bf26du,
-};
+// direct-1s: 105 frames, the same as generic-1s
 
-// fixed-1s: 105 frames
-constexpr uint64_t kRun2[] = {
-    0x51811014e4b00e65u, 0xc6ca735f249ea2a2u, 0x0275f43756211ad2u, 0x8987046aaf3a17e3u,
-    0x83b3b26e11eb10a4u, 0x1d3ce6292f59661bu, 0x0f2d2bea740a405au, 0xe2eb256951c02578u,
-    0x16e0748cf0db36fdu, 0x77d905bcc11f4423u, 0xb1e0972aa87eade6u, 0xea06204360259165u,
-    0xd56f4969ab9ccaf0u, 0xe6af0c19077298fdu, 0x141cda0664136d82u, 0xc9a09a9f2a3cf116u,
-    0x311dd6e4ef0ab557u, 0x1733eba3465e3c07u, 0x9b7a5675323c8542u, 0xb5abed4e8a170227u,
-    0x53bb1b96b5e1b95du, 0x5fee9cab0491e373u, 0x7cd81a94395c2fb3u, 0x45a680a09a4cda58u,
-    0xf0cd7d6f8b7f7fb3u, 0xf3b54935c27f434eu, 0x65302ba3971cf270u, 0x094e795ea4556e65u,
-    0xd6d0b40d1219fd00u, 0x9d28857bda53be34u, 0xebcde533c4a57d0du, 0x26fc15804d7868c3u,
-    0x021bec86a68dca51u, 0x7ef239311f20cd73u, 0xa38eac7249eca186u, 0x531e6bc731293dc0u,
-    0x58046e7dbeb3db17u, 0xcd0f19c54b88a7a4u, 0xdd9b84497b22ea3cu, 0xc2aee36792a7b45cu,
-    0x44d72d1ebbdde59eu, 0x455f1497e69178c2u, 0xc4c34491d2ba4c72u, 0x9e6cffdd52deab70u,
-    0xc30f5553cf2f6c9eu, 0xfb9217439e666c92u, 0x9a1c245d822a6df3u, 0xe8db3c2c76f2e1f3u,
-    0xa13d2715c14650a3u, 0x512a2f9589906f64u, 0x017e3de98cc4ce88u, 0x70aa2394a458349bu,
-    0x721aa45263f53637u, 0x68f0951a00cebbe6u, 0xb4d0fd5fdd7bcf7fu, 0x71554503e40bacb7u,
-    0x6c7f9fe056e7bb78u, 0xa446223dcffd8076u, 0xd2831eabce21ba65u, 0x6652a3cf8ca54501u,
-    0x932456ebd4a5e2c4u, 0x9734f49e8f1d333au, 0x5fbe101e7a0ba129u, 0xdb417bfd3d2e0616u,
-    0x6d3bfd138c8e1b76u, 0x84cf0122a785f935u, 0x57887a45660753d8u, 0x4ca68c15b472b997u,
-    0xb3dd12dcce868b99u, 0x3e3ef4f4d25e1b66u, 0xab05f12586ec08dfu, 0x0b29a39b3340defcu,
-    0xc9eb02ad02617d12u, 0xf58220604660e764u, 0x43d1f225f1e66a36u, 0x32335e3b8dbc6b2au,
-    0xe3d3dce90b7e7575u, 0xdac5461949ca2793u, 0xf62a6ad6f6fa28bau, 0x6be02d7aca713663u,
-    0x4c5970af0f0b2ab6u, 0x7c4b8778d3cced3bu, 0xa2a4f226feb5720du, 0xe10e911bb9652541u,
-    0x1c44f2f73e236376u, 0xa880bf5d4154472bu, 0x67752c2f49731c49u, 0x7470b695f1a32934u,
-    0xf1e8dd00e1404b25u, 0x8be88e7706c1b1dcu, 0x25321e2176d92326u, 0x758bc94ac1752e4bu,
-    0x37271069eb7e1ee3u, 0x474c3703abf008f4u, 0xca3be21c20c17ca8u, 0x623b468dc5505c78u,
-    0x7b3817a37d573343u, 0x9f21ea8e0af637d5u, 0x1cd43f6d86ab342bu, 0x53738c082039938au,
-    0x72cc039e57e69cb8u, 0xceee013ce2fa613du, 0x0c566cfcffa5b4deu, 0xfaa6ae09ad011204u,
-    0xd8a3fb1a2c5bf26du,
-};
+// fixed-1s: 105 frames, the same as generic-1s
 
 // generic-turn: 2505 frames
 constexpr uint64_t kRun3[] = {
@@ -738,8 +680,8 @@ constexpr uint64_t kRun3[] = {
 std::span<const uint64_t> referenceTable(std::size_t index) {
     switch (index) {
     case 0: return kRun0;
-    case 1: return kRun1;
-    case 2: return kRun2;
+    case 1: return kRun0;
+    case 2: return kRun0;
     case 3: return kRun3;
     default: return {};
     }
