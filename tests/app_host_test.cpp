@@ -141,7 +141,7 @@ TEST(Options, DefaultsAndValues) {
     EXPECT_EQ(o.scale, 2);
     EXPECT_FALSE(o.oem.has_value());
     EXPECT_EQ(parse({"--seconds", "3", "--display", "fixed", "--frames", "500", "--step-ms", "16",
-                     "--oem", "Compaq iPAQ H3800", "--json", "--upload"},
+                     "--oem", "Compaq iPAQ H3800", "--json", "--upload", "--data", "/srv/data", "--validate"},
                     o),
               -1);
     EXPECT_EQ(o.seconds, 3u);
@@ -151,12 +151,15 @@ TEST(Options, DefaultsAndValues) {
     EXPECT_EQ(*o.oem, "Compaq iPAQ H3800");
     EXPECT_TRUE(o.json);
     EXPECT_TRUE(o.upload);
+    EXPECT_EQ(o.data, "/srv/data");
+    EXPECT_TRUE(o.validate);
 }
 
 TEST(Options, BadUsageIsStatusTwo) {
     const std::vector<std::vector<const char*>> bad = {
         {"--seconds", "0"}, {"--seconds", "x"}, {"--display", "sideways"}, {"--upload", "--website"},
-        {"--scale", "0"},   {"--frames", "0"},  {"--no-such-option"},      {"stray"}};
+        {"--scale", "0"},   {"--frames", "0"},  {"--no-such-option"},      {"stray"},
+        {"--write-reference", "digests.cpp"}};  // only with --validate
     for (const auto& args : bad) {
         veloxia::Options o;
         EXPECT_EQ(parse(args, o), 2) << args[0];

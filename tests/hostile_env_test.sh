@@ -77,7 +77,14 @@ case $case_name in
     expect_out "^Average FPS: "
     short_run --data "$work/none"
     expect_status 1
-    expect_err "cannot load the scene file .*/none/veloxia3dbench1: the file cannot be found" ;;
+    expect_err "cannot load the scene file .*/none/veloxia3dbench1: the file cannot be found"
+    # --validate reads them the same way, and saves pictures only into a directory.
+    run "$bench/veloxia3dbench" --validate --data "$work/none"
+    expect_status 1
+    expect_err "cannot load the scene file .*/none/veloxia3dbench1"
+    run "$bench/veloxia3dbench" --validate --data "$work/other" --screenshot "$work/none"
+    expect_status 2
+    expect_err "with --validate, --screenshot names a directory" ;;
   second_start)
     # One run at a time, headless too: a second start leaves the first alone, names it, ends 0.
     # (--seconds 2 on the real clock: long enough for the second start to find it running.)
