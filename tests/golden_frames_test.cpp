@@ -79,6 +79,7 @@ TEST_F(GoldenFrames, ProbeObject) {
 
 // The benchmark object from the default data files the build writes, loaded as start-up does.
 TEST_F(GoldenFrames, Sat) {
+    if (!VX_HAVE_DEFAULT_DATA) GTEST_SKIP() << "this build makes no default data (VX_BUILD_TOOLS=OFF)";
     const std::filesystem::path dir = VX_BINARY_DIR "/bin";
     const Result loaded = loadBenchmarkData(dir);
     ASSERT_TRUE(loaded) << loaded.reason();

@@ -60,15 +60,15 @@ Result loadBenchmarkData(const std::filesystem::path& directory) {
     if (loadSceneFile(modulePath) == 0) return Result::failure(loadFailure("scene file"));
     modulePath = dataDir / kTextureFileName;
     if (loadTextureFile(modulePath) == 0) return Result::failure(loadFailure("texture file"));
-    // A face naming a texture the texture file does not hold would be drawn from an empty
-    // entry; such a pair of files is refused here rather than drawn.
-    if (checkSceneTextures() == 0) return Result::failure(loadFailure("scene and texture files"));
 
     benchObject = findSceneObject(kBenchObjectName);
     if (benchObject == nullptr) {
         return Result::failure("the scene file " + (dataDir / kSceneFileName).string() +
                                " has no object named \"Sat\" (names are case-sensitive)");
     }
+    // A face of the drawn object naming a texture the texture file does not hold would be
+    // drawn from an empty entry; the objects never drawn may name any.
+    if (checkObjectTextures(benchObject) == 0) return Result::failure(loadFailure("scene and texture files"));
     centreSceneObject(benchObject);
     // The object turns about the point that was its translation.
     benchObject->matrix[9] = 0;

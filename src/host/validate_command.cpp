@@ -6,7 +6,7 @@
 #include <span>
 
 #include "app/validation.h"
-#include "host/atomic_file.h"
+#include "util/atomic_file.h"
 #include "host/png_writer.h"
 
 namespace veloxia {

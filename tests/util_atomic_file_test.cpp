@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Output files are written whole or not at all: the shared write-then-rename helper, and the
-// PNG writer that goes through it.
+// Output files are written whole or not at all: the shared write-then-rename helper.
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -12,8 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "host/atomic_file.h"
-#include "host/png_writer.h"
+#include "util/atomic_file.h"
 #include "support/app_data_files.h"
 
 namespace {
@@ -103,18 +101,6 @@ TEST(AtomicFile, AReadOnlyDirectoryIsRefused) {
     EXPECT_EQ(error, "cannot write " + (dir / "out").string() + ": Permission denied");
     EXPECT_EQ(contents(dir / "out"), "old");
     EXPECT_EQ(names(dir), std::vector<std::string>{"out"});
-}
-
-TEST(AtomicFile, ThePngWriterGoesThroughIt) {
-    const fs::path dir = vxtest::freshDirectory("atomic_png");
-    const std::vector<uint16_t> pixels(8 * 4, 0xF800);
-    put(dir / "shot.png", "old");
-    std::string error;
-    ASSERT_TRUE(veloxia::writeRgb565Png(dir / "shot.png", pixels.data(), 8, 4, &error)) << error;
-    EXPECT_EQ(contents(dir / "shot.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(names(dir), std::vector<std::string>{"shot.png"});
-    EXPECT_FALSE(veloxia::writeRgb565Png(dir / "no" / "shot.png", pixels.data(), 8, 4, &error));
-    EXPECT_EQ(error, "cannot write " + (dir / "no" / "shot.png").string() + ": No such file or directory");
 }
 
 }  // namespace

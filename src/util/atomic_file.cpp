@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "host/atomic_file.h"
+#include "util/atomic_file.h"
 
 #include <fcntl.h>
 #include <unistd.h>
