@@ -7,12 +7,10 @@
 
 #include <fstream>
 
-#include <nlohmann/json.hpp>
-
 #include "app/app.h"
+#include "app/validation.h"
 #include "host/headless_host.h"
 #include "host/options.h"
-#include "host/report.h"
 #include "host/sdl_host.h"
 #include "host/single_instance.h"
 #include "host/system_info.h"
@@ -143,7 +141,8 @@ TEST(Options, DefaultsAndValues) {
     EXPECT_EQ(o.scale, 2);
     EXPECT_FALSE(o.oem.has_value());
     EXPECT_EQ(parse({"--seconds", "3", "--display", "fixed", "--frames", "500", "--step-ms", "16",
-                     "--oem", "Compaq iPAQ H3800", "--json", "--upload", "--results-server", "http://127.0.0.1:8080"},
+                     "--oem", "Compaq iPAQ H3800", "--json", "--upload", "--results-server", "http://127.0.0.1:8080",
+                     "--data", "/srv/data", "--validate"},
                     o),
               -1);
     EXPECT_EQ(o.seconds, 3u);
@@ -154,13 +153,16 @@ TEST(Options, DefaultsAndValues) {
     EXPECT_TRUE(o.json);
     EXPECT_TRUE(o.upload);
     EXPECT_EQ(o.resultsServer, "http://127.0.0.1:8080");
+    EXPECT_EQ(o.data, "/srv/data");
+    EXPECT_TRUE(o.validate);
 }
 
 TEST(Options, BadUsageIsStatusTwo) {
     const std::vector<std::vector<const char*>> bad = {
         {"--seconds", "0"}, {"--seconds", "x"}, {"--display", "sideways"}, {"--upload", "--website"},
         {"--scale", "0"},   {"--frames", "0"},  {"--no-such-option"},      {"stray"},
-        {"--results-server", "ftp://x"}, {"--results-server", "-x"}, {"--results-server", "http://h/?a=1"}};
+        {"--results-server", "ftp://x"}, {"--results-server", "-x"}, {"--results-server", "http://h/?a=1"},
+        {"--write-reference", "digests.cpp"}};  // only with --validate
     for (const auto& args : bad) {
         veloxia::Options o;
         EXPECT_EQ(parse(args, o), 2) << args[0];
@@ -177,16 +179,48 @@ TEST(Options, HelpAndVersionEndWithStatusZero) {
     EXPECT_NE(testing::internal::GetCapturedStdout().find("--step-ms"), std::string::npos);
 }
 
-TEST(HeadlessHost, TapsTheTitleAtOnceAndTheChosenEndingOnceResultsAreShown) {
+// A whole headless run: the screenshot is the first results frame drawn on its own, exactly
+// the frame the validation reference has there.
+TEST(HeadlessHost, ScreenshotIsACleanResultsScreen) {
+    veloxia::resetBenchmark();
+    veloxia::HeadlessConfig config;
+    config.system.oem = "Validation";
+    config.system.printUrls = false;
+    config.instanceName = "vx-test-headless-" + std::to_string(::getpid());
+    veloxia::HeadlessHost host(config);
+    veloxia::RunSettings settings;
+    settings.seconds = 1;
+    settings.stepMs = 10;
+    const veloxia::RunResult run = veloxia::runBenchmark(host, settings);
+    ASSERT_TRUE(run.outcome) << run.outcome.reason();
+    // Title, 102 frames of the run, one results frame, the exit tap.
+    EXPECT_EQ(run.passes, 104u);
+    std::vector<uint16_t> shot(veloxia::kScreenWidth * veloxia::kScreenHeight);
+    host.screenshot(shot.data());
+    const std::span<const uint64_t> reference = veloxia::referenceDigests(veloxia::validationRuns()[0]);
+    ASSERT_GE(reference.size(), 104u);
+    EXPECT_EQ(veloxia::portraitDigest(shot.data()), reference[103]);
+    veloxia::resetBenchmark();
+    veloxia::setHost(nullptr);
+}
+
+TEST(HeadlessHost, TapsTheTitleAfterOnePassAndTheChosenEndingAfterAFullResultsFrame) {
     const struct {
         veloxia::Ending ending;
         int32_t row;
     } endings[] = {{veloxia::Ending::exit, 319}, {veloxia::Ending::upload, 0}, {veloxia::Ending::website, 260}};
     for (const auto& e : endings) {
         veloxia::resetBenchmark();
-        veloxia::HeadlessHost host({{std::string("Palmax"), false}, e.ending, false});
+        veloxia::HeadlessConfig config;
+        config.system.oem = "Palmax";
+        config.system.printUrls = false;
+        config.ending = e.ending;
+        config.instanceName = "vx-test-headless";
+        veloxia::HeadlessHost host(config);
         EXPECT_EQ(host.oemInfo(), u"Palmax");
         veloxia::HostEvent event{};
+        EXPECT_FALSE(host.pollEvent(event)) << "the title is shown before its tap";
+        host.framePresented({1, veloxia::Screen::title, 0, ""});
         ASSERT_TRUE(host.pollEvent(event));
         EXPECT_EQ(event.kind, veloxia::HostEvent::Kind::touch);
         veloxia::windowProc(event);
@@ -195,45 +229,12 @@ TEST(HeadlessHost, TapsTheTitleAtOnceAndTheChosenEndingOnceResultsAreShown) {
         host.framePresented({1, veloxia::Screen::running, 3000, "100"});
         EXPECT_FALSE(host.pollEvent(event)) << "no ending while the run goes on";
         host.framePresented({2, veloxia::Screen::lastRunning, 0, ""});
+        EXPECT_FALSE(host.pollEvent(event)) << "the results are shown on their own first";
+        host.framePresented({3, veloxia::Screen::results, 0, ""});
         ASSERT_TRUE(host.pollEvent(event));
         EXPECT_EQ(event.value, e.row);
         EXPECT_FALSE(host.pollEvent(event)) << "one ending tap only";
     }
-}
-
-veloxia::RunResult sampleReport() {
-    veloxia::RunResult r;
-    r.completed = true;
-    r.frames = 2345;
-    r.averageTimes100 = 2345;
-    r.fpsMin = 19;
-    r.fpsMax = 27;
-    r.seconds = 100;
-    r.device = "Palmax";
-    r.version = "1.0b";
-    r.present = &veloxia::presentDirect;
-    r.memory = {42, 6000000000ull, 2500000000ull};
-    return r;
-}
-
-TEST(Report, SummaryLinesForScripts) {
-    veloxia::RunResult r = sampleReport();
-    EXPECT_EQ(veloxia::resultLines(r), "Average FPS: 23.45\nMin FPS: 19\nMax FPS: 27\n");
-    r.averageTimes100 = 905;  // two decimals always
-    EXPECT_EQ(veloxia::resultLines(r).substr(0, 18), "Average FPS: 9.05\n");
-}
-
-TEST(Report, JsonCarriesEveryFigure) {
-    const auto j = nlohmann::json::parse(veloxia::resultJson(sampleReport()));
-    EXPECT_EQ(j["average"].get<double>(), 23.45);
-    EXPECT_EQ(j["frames"], 2345);
-    EXPECT_EQ(j["min"], 19);
-    EXPECT_EQ(j["max"], 27);
-    EXPECT_EQ(j["device"], "Palmax");
-    EXPECT_EQ(j["display"], "direct");
-    EXPECT_EQ(j["memory"]["total_bytes"].get<uint64_t>(), 6000000000ull);
-    EXPECT_TRUE(j["build"].contains("type"));
-    EXPECT_FALSE(j.contains("url"));
 }
 
 }  // namespace

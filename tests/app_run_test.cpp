@@ -264,6 +264,11 @@ TEST_F(Run, WholeProgramFromTitleToUpload) {
     EXPECT_EQ(r.present, &veloxia::presentDirect);
     EXPECT_EQ(r.memory.totalBytes, host.memory.totalBytes);
     EXPECT_EQ(host.memoryReads, 1);
+    // The host's clock times the 102 frames of the run, from the tap to the last one's end.
+    ASSERT_TRUE(r.frameTimes);
+    EXPECT_EQ(r.frameTimes->frames, 102u);
+    EXPECT_DOUBLE_EQ(r.frameTimes->averageFps, 100.0);
+    EXPECT_DOUBLE_EQ(r.frameTimes->medianMs, 10.0);
     // What each pass showed: three title passes, the run (its last frame with the results over
     // it, on which the test taps at once), and the pass that started the browser.
     std::map<veloxia::Screen, int> shown;
@@ -280,6 +285,31 @@ TEST_F(Run, WholeProgramFromTitleToUpload) {
     ASSERT_FALSE(host.keptInFrontAt.empty());
     for (std::size_t i = 0; i < host.keptInFrontAt.size(); ++i) EXPECT_EQ(host.keptInFrontAt[i], 16u * (i + 1));
     EXPECT_EQ(host.calls.back(), "destroyWindow");
+}
+
+// A result of the virtual clock is not a measurement: the send band shows its URL, never sends.
+TEST_F(Run, SendBandOnTheVirtualClockOnlyShowsTheUrl) {
+    writeFiles();
+    host.afterPresent = [&] {
+        const veloxia::Screen shown = host.frames.back().screen;
+        if (shown == veloxia::Screen::title) host.tap(100);
+        if (shown == veloxia::Screen::results && host.events.empty()) host.tap(10);
+    };
+    veloxia::RunSettings settings;
+    settings.seconds = 1;
+    settings.stepMs = 10;
+    const veloxia::RunResult r = veloxia::runBenchmark(host, settings);
+    EXPECT_TRUE(r.completed);
+    EXPECT_TRUE(host.urls.empty());
+    ASSERT_EQ(host.shownUrls.size(), 1u);
+    EXPECT_NE(host.shownUrls[0].find("/f/benchmark.php?fps=10200&"), std::string::npos) << host.shownUrls[0];
+    EXPECT_EQ(r.url, host.shownUrls[0]);
+    EXPECT_EQ(r.stepMs, 10u);
+    // The virtual clock times every frame at its step.
+    ASSERT_TRUE(r.frameTimes);
+    EXPECT_EQ(r.frameTimes->frames, 102u);
+    EXPECT_DOUBLE_EQ(r.frameTimes->averageFps, 100.0);
+    EXPECT_DOUBLE_EQ(r.frameTimes->worstMs, 10.0);
 }
 
 TEST_F(Run, VirtualClockRepeatsFramesExactly) {

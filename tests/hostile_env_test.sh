@@ -12,6 +12,8 @@ case_name=$1 program=$2 vxpack=$3 data=$4 assets=$5
 work=$6/$case_name
 rm -rf "$work"
 mkdir -p "$work"
+# Cases run side by side; each has its own single-instance name.
+export VX_INSTANCE_NAME="vx-hostile-$case_name-$$"
 cd "$work" || exit 1
 
 fail() { echo "FAIL: $*"; [ -f err ] && { echo "--- stderr:"; cat err; }; [ -f out ] && { echo "--- stdout:"; head -c 2000 out; }; exit 1; }
@@ -63,7 +65,32 @@ case $case_name in
     expect_out "^Average FPS: "
     short_run --data "$work/none"
     expect_status 1
-    expect_err "cannot load the scene file .*/none/veloxia3dbench1: the file cannot be found" ;;
+    expect_err "cannot load the scene file .*/none/veloxia3dbench1: the file cannot be found"
+    # --validate reads them the same way, and saves pictures only into a directory.
+    run "$bench/veloxia3dbench" --validate --data "$work/none"
+    expect_status 1
+    expect_err "cannot load the scene file .*/none/veloxia3dbench1"
+    run "$bench/veloxia3dbench" --validate --data "$work/other" --screenshot "$work/none"
+    expect_status 2
+    expect_err "with --validate, --screenshot names a directory" ;;
+  second_start)
+    # One run at a time, headless too: a second start leaves the first alone, names it, ends 0.
+    # (--seconds 2 on the real clock: long enough for the second start to find it running.)
+    setup_bench
+    export VX_INSTANCE_NAME="vx-hostile-second-$$"
+    env -u DISPLAY -u WAYLAND_DISPLAY "$bench/veloxia3dbench" --seconds 2 >first.out 2>first.err &
+    first=$!
+    sleep 0.5
+    run env -u DISPLAY -u WAYLAND_DISPLAY "$bench/veloxia3dbench" --seconds 1
+    expect_status 0
+    expect_err "^veloxia3dbench: already running as process $first "
+    [ ! -s out ] || fail "the second start ran"
+    # A run on the virtual clock measures no time and may run beside it.
+    short_run
+    expect_status 0
+    expect_out "^Average FPS: "
+    wait "$first" || fail "the first run ended with status $?"
+    grep -q "^Average FPS: " first.out || fail "the first run printed no results" ;;
   missing_data)
     setup_bench bare
     short_run

@@ -19,6 +19,7 @@
 
 #include <veloxia/veloxia.h>
 
+#include "app/frame_times.h"
 #include "app/host_interface.h"
 #include "app/result.h"
 
@@ -82,6 +83,7 @@ struct RunResult {
     std::filesystem::path sceneFile;    // the data files read
     std::filesystem::path textureFile;
     int32_t benchTriangles = 0;      // faces of the object "Sat"
+    std::optional<FrameTimeSummary> frameTimes;  // the run's precise figures, when it completed
 };
 
 // The whole program: single instance, window, start-up, display detection, loop, shutdown.
@@ -164,6 +166,11 @@ void drawFpsOverlay(int32_t row);
 void drawNumberOverlay(int32_t a, int32_t b, int32_t c);
 // The average rate times 100: framesAtEnd itself for a run of 100 seconds.
 uint32_t averageTimes100();
+// Draws the average (times 100) so that it reads with two decimals: up to four digits as the
+// handheld did (a full stop drawn over the number after its second digit), longer ones as
+// "whole.dd" in one text. Counts above kLargestAverage show as it.
+void drawAverage(int32_t x, int32_t y, uint32_t value);
+inline constexpr uint32_t kLargestAverage = 99999999;
 
 // ---- Results upload and the maker's page ----------------------------------------------------
 

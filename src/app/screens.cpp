@@ -124,6 +124,26 @@ void formatDecimal(int32_t value, char* buffer) {
     *buffer = 0;
 }
 
+void drawAverage(int32_t x, int32_t y, uint32_t value) {
+    if (value < 10000) {
+        // The handheld's way, right for four digits: the number with a full stop drawn over it
+        // after its second digit, so 2345 reads 23.45.
+        drawNumber(x, y, static_cast<int32_t>(value));
+        text(x + 15, y + 3, ".", 0);
+        return;
+    }
+    // PC rates: the whole part, the point and two decimals as one text, 164320 as 1643.20.
+    // The longest, 999999.99, is 88 pixels wide and ends at column 238 from x = 150.
+    value = std::min(value, kLargestAverage);
+    formatDecimal(static_cast<int32_t>(value / 100), fpsText);
+    const std::size_t n = std::strlen(fpsText);
+    fpsText[n] = '.';
+    fpsText[n + 1] = static_cast<char>('0' + value / 10 % 10);
+    fpsText[n + 2] = static_cast<char>('0' + value % 10);
+    fpsText[n + 3] = 0;
+    text(x, y, fpsText, 0);
+}
+
 uint32_t averageTimes100() {
     // framesAtEnd counts the frames of the whole run; over 100 seconds that is the average
     // rate times 100. A shortened run scales its count to the same measure.
@@ -204,9 +224,7 @@ void resultsScreen() {
 
     text(0, 5, "VELOXIA 3D BENCHMARK", 1);
     text(0, 20, kRule, 1);
-    // The average times 100, with a full stop drawn over it after its second digit.
-    drawNumber(150, 40, static_cast<int32_t>(averageTimes100()));
-    text(165, 43, ".", 0);
+    drawAverage(150, 40, averageTimes100());
     text(10, 40, "AVERAGE FPS:", 0);
     text(10, 60, "MIN FPS:", 0);
     drawNumber(150, 60, fpsMin);

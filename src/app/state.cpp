@@ -4,6 +4,7 @@
 
 #include "app/app.h"
 #include "app/app_internal.h"
+#include "app/frame_times.h"
 
 namespace veloxia {
 
@@ -21,6 +22,14 @@ Host* currentHost = nullptr;
 constexpr uint32_t kVirtualClockStart = 100000000;
 uint32_t virtualStep = 0;  // ms per pass; 0 = the host's clock
 uint32_t virtualNow = kVirtualClockStart;
+uint64_t lastPassEnd = 0;  // ns: when the previous pass of the run (or the tap) ended
+
+// The clock of the frame times: the host's nanoseconds, or the virtual clock, on which a pass
+// ends one step after it began.
+uint64_t nowNs(bool passEnd) {
+    if (virtualStep != 0) return uint64_t{virtualNow + (passEnd ? virtualStep : 0u)} * 1000000u;
+    return currentHost != nullptr ? currentHost->nanoseconds() : 0;
+}
 
 // detectDisplay reads the OEM string through the display hooks, which are plain functions.
 std::u16string hostOemInfo() { return currentHost != nullptr ? currentHost->oemInfo() : std::u16string(); }
@@ -43,6 +52,8 @@ void touch(uint32_t row) {
     // Reached from the title, and from the quiet band of the results, where title is clear.
     if (s.title != 0) {
         endTick = tickCount() + runSeconds * 1000u;
+        runFrameTimes.clear();
+        lastPassEnd = nowNs(false);
         s.title = 0;
         s.running = 1;
         s.results = 0;
@@ -115,6 +126,12 @@ FrameRecord idlePass() {
         record.rate = fpsText;
     }
     if (currentHost != nullptr) currentHost->framePresented(record);
+    // One clock read and a histogram entry: no allocation, no measurable cost.
+    if (record.screen == Screen::running || record.screen == Screen::lastRunning) {
+        const uint64_t end = nowNs(true);
+        runFrameTimes.add(end - lastPassEnd);
+        lastPassEnd = end;
+    }
     return record;
 }
 
@@ -126,6 +143,8 @@ void resetBenchmark() {
     virtualStep = 0;
     virtualNow = kVirtualClockStart;
     passCount = 0;
+    lastPassEnd = 0;
+    runFrameTimes.clear();
     renderContext.frameCounter = 0;
     crtSeed(1);  // the runtime's generator as a fresh process finds it
     if (matrixStack.base != nullptr) stackFree(&matrixStack);
@@ -155,6 +174,7 @@ void collectFigures(RunResult& r) {
     r.sceneFile = dataDir / kSceneFileName;
     r.textureFile = dataDir / kTextureFileName;
     r.benchTriangles = benchObject != nullptr ? benchObject->faceCount : 0;
+    if (r.completed) r.frameTimes = runFrameTimes.summary();
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ int32_t endingRow(Ending ending) {
     return kScreenHeight - 1;
 }
 
-HeadlessHost::HeadlessHost(HeadlessConfig config) : SystemHost(config.system), config_(std::move(config)) {}
+HeadlessHost::HeadlessHost(HeadlessConfig config)
+    : SystemHost(config.system), config_(std::move(config)), instance_(config_.instanceName) {}
 
 Result HeadlessHost::openWindow() {
     // Ctrl-C or a polite kill end the program like a quit request, at the next poll.
@@ -62,10 +63,10 @@ bool HeadlessHost::pollEvent(HostEvent& event) {
         event = HostEvent{HostEvent::Kind::quit, 0};
         return true;
     }
-    if (!started_) {
-        // The run starts before the first pass, so that pass draws over a buffer no present
-        // has cleared yet: all zero, depth 0 everywhere. The Sat fails the depth test in that
-        // one frame and only the text and stars show; every later frame draws it.
+    // Later starts wait in the socket's queue; they are taken off it now and then (there is no
+    // window to raise).
+    if ((++polls_ & 1023u) == 0) static_cast<void>(instance_.raiseRequested());
+    if (titleShown_ && !started_) {
         started_ = true;
         event = HostEvent{HostEvent::Kind::touch, 0};
     } else if (resultsShown_ && !endingSent_) {
@@ -80,7 +81,8 @@ bool HeadlessHost::pollEvent(HostEvent& event) {
 
 void HeadlessHost::framePresented(const FrameRecord& frame) {
     SystemHost::framePresented(frame);
-    if (frame.screen == Screen::results || frame.screen == Screen::lastRunning) resultsShown_ = true;
+    if (frame.screen == Screen::title) titleShown_ = true;
+    if (frame.screen == Screen::results) resultsShown_ = true;
     if (config_.progress) showProgress(frame);
 }
 

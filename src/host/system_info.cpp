@@ -5,6 +5,9 @@
 #include <sys/utsname.h>
 #include <time.h>
 
+#include <unistd.h>
+
+#include <array>
 #include <fstream>
 #include <sstream>
 
@@ -36,16 +39,16 @@ std::string fromDmi(const std::filesystem::path& root) {
     return product.empty() ? vendor : vendor + " " + product;
 }
 
-std::string fromCpuinfo(const std::filesystem::path& root) {
+// The value of the first of `keys` (most telling first) that /proc/cpuinfo has.
+std::string fromCpuinfo(const std::filesystem::path& root, const std::array<const char*, 3>& keys) {
     std::ifstream in(root / "proc/cpuinfo");
     std::string line;
-    std::string found[3];  // Model, Hardware, model name: the first is the most telling
-    static const char* const keys[3] = {"Model", "Hardware", "model name"};
+    std::array<std::string, 3> found;
     while (std::getline(in, line)) {
         const auto colon = line.find(':');
         if (colon == std::string::npos) continue;
         const std::string key = trim(line.substr(0, colon));
-        for (int i = 0; i < 3; ++i) {
+        for (std::size_t i = 0; i < keys.size(); ++i) {
             if (key == keys[i] && found[i].empty()) found[i] = trim(line.substr(colon + 1));
         }
     }
@@ -66,8 +69,15 @@ std::string fromUname() {
 std::string deviceName(const std::filesystem::path& root) {
     if (std::string s = fromDmi(root); !s.empty()) return s;
     if (std::string s = readLine(root / "proc/device-tree/model"); !s.empty()) return s;
-    if (std::string s = fromCpuinfo(root); !s.empty()) return s;
+    if (std::string s = fromCpuinfo(root, {"Model", "Hardware", "model name"}); !s.empty()) return s;
     return fromUname();
+}
+
+ProcessorInfo processorInfo(const std::filesystem::path& root) {
+    std::string model = fromCpuinfo(root, {"model name", "Processor", "Hardware"});
+    if (model.empty()) model = fromUname();
+    const long online = sysconf(_SC_NPROCESSORS_ONLN);
+    return {model, online > 0 ? static_cast<uint32_t>(online) : 1u};
 }
 
 MemoryStatus readMemoryStatus(const std::filesystem::path& root) {

@@ -14,6 +14,11 @@ namespace veloxia {
 // The maker and model: DMI sys_vendor and product_name, else the device-tree model, else the
 // Model, Hardware or model name line of /proc/cpuinfo, else the kernel's name and machine.
 std::string deviceName(const std::filesystem::path& root = "/");
+struct ProcessorInfo {
+    std::string model;  // "model name" of /proc/cpuinfo (ARM: "Processor" or "Hardware"), else uname
+    uint32_t online;    // processors online
+};
+ProcessorInfo processorInfo(const std::filesystem::path& root = "/");
 // MemTotal and MemAvailable of /proc/meminfo; sysinfo when the file cannot be read.
 MemoryStatus readMemoryStatus(const std::filesystem::path& root = "/");
 // The directory of /proc/self/exe.

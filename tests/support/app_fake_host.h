@@ -19,6 +19,7 @@ public:
     std::deque<veloxia::HostEvent> events;  // handed out one per poll
     std::vector<std::string> calls;         // window and shutdown calls, in order
     std::vector<std::string> urls;          // browser launches
+    std::vector<std::string> shownUrls;     // URLs shown but not opened
     std::vector<uint32_t> keptInFrontAt;    // frame counter at each keepInFront
     std::u16string oem = u"Palmax";
     veloxia::MemoryStatus memory{42, 6000000000ull, 2500000000ull};
@@ -43,6 +44,7 @@ public:
     }
     std::filesystem::path executableDirectory() override { return directory; }
     void openBrowser(const std::string& url) override { urls.push_back(url); }
+    void showUrl(const std::string& url) override { shownUrls.push_back(url); }
     void closeInput() override { calls.push_back("closeInput"); }
     void closeDisplay() override { calls.push_back("closeDisplay"); }
     void destroyWindow() override { calls.push_back("destroyWindow"); }
