@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs the Debian packages the build needs, when they are missing.
-# Usage: scripts/deps.sh [build|test|gui|fuzz|peers]...   (build is always included)
+# Usage: scripts/deps.sh [build|test|gui|fuzz|peers|valgrind|cross-aarch64|cross-armhf|cross-s390x]...
+#        (build is always included)
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libsdl2-dev libstb-dev
@@ -13,6 +14,10 @@ for extra in "$@"; do
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     peers) packages+=(libosmesa6-dev) ;;
     valgrind) packages+=(valgrind) ;;
+    # A cross compiler, qemu-user to run its programs, GoogleTest's sources to build for the target.
+    cross-aarch64) packages+=(g++-aarch64-linux-gnu qemu-user googletest) ;;
+    cross-armhf) packages+=(g++-arm-linux-gnueabihf qemu-user googletest) ;;
+    cross-s390x) packages+=(g++-s390x-linux-gnu qemu-user googletest) ;;
     *) echo "deps.sh: unknown group '$extra'" >&2; exit 2 ;;
   esac
 done

@@ -15,7 +15,9 @@
 #include "host/options.h"
 #include "host/png_writer.h"
 #include "host/report.h"
+#if VX_WITH_SDL
 #include "host/sdl_host.h"
+#endif
 
 using namespace veloxia;
 
@@ -80,8 +82,8 @@ int main(int argc, char** argv) {
         }
     }
     // Without a display SDL would pick an invisible driver and wait on an unseen title screen,
-    // so headless is decided before any video is opened.
-    const bool headless = o.headless || !haveDisplay();
+    // so headless is decided before any video is opened. A build without SDL has no window at all.
+    const bool headless = o.headless || !haveDisplay() || !VX_WITH_SDL;
     if (!headless && (o.upload || o.website)) {
         std::fprintf(stderr, "veloxia3dbench: --upload and --website choose how a headless run ends; "
                              "in a window, tap the results screen\n");
@@ -90,10 +92,11 @@ int main(int argc, char** argv) {
 
     const SystemHostConfig system{o.oem, !o.json};
     std::unique_ptr<SystemHost> host;
-    if (headless) {
+#if VX_WITH_SDL
+    if (!headless) host = std::make_unique<SdlHost>(SdlConfig{system, o.scale, o.fullscreen, defaultInstanceName()});
+#endif
+    if (!host) {
         host = std::make_unique<HeadlessHost>(HeadlessConfig{system, ending(o), isatty(STDOUT_FILENO) != 0 && !o.json});
-    } else {
-        host = std::make_unique<SdlHost>(SdlConfig{system, o.scale, o.fullscreen, defaultInstanceName()});
     }
 
     const RunSettings settings{o.seconds, presentRoutine(o.display), o.stepMs, o.frames};
