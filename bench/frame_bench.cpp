@@ -35,11 +35,11 @@ constexpr int64_t kFramesPerRepetition = 2410;
 // A host with a clock that advances 10 ms a frame, as the deterministic mode's does.
 class QuietHost : public Host {
 public:
-    bool claimInstance() override { return true; }
-    bool openWindow(std::string&) override { return true; }
+    InstanceClaim claimInstance() override { return {true, 0}; }
+    Result openWindow() override { return Result::success(); }
     uint32_t ticks() override { return now; }
     bool pollEvent(HostEvent&) override { return false; }
-    void framePresented() override { now += 10; }
+    void framePresented(const FrameRecord&) override { now += 10; }
     std::u16string oemInfo() override { return u"PC"; }
     MemoryStatus memoryStatus() override { return {}; }
     std::filesystem::path executableDirectory() override {
@@ -51,6 +51,7 @@ public:
 };
 
 QuietHost host;
+std::string failure;  // why start-up failed
 
 // Start-up as the program does it, then the title tap: the running screen for about 10^8
 // frames. False when the data files are missing.
@@ -58,7 +59,10 @@ bool startRun() {
     static const bool started = [] {
         resetBenchmark();
         setHost(&host);
-        if (startup() == 0) return false;
+        if (Result started = startup(); !started) {
+            failure = started.reason();
+            return false;
+        }
         detectDisplay(&renderContext);
         runSeconds = 1000000;
         windowProc(HostEvent{HostEvent::Kind::touch, 100});
@@ -75,7 +79,7 @@ double median(std::vector<double> v) {
 }
 
 void BM_Frame(benchmark::State& state) {
-    if (!startRun()) return state.SkipWithError(("start-up failed: " + startupError()).c_str());
+    if (!startRun()) return state.SkipWithError(("start-up failed: " + failure).c_str());
     std::vector<double> frames;
     frames.reserve(kFramesPerRepetition);
     for (auto _ : state) {
@@ -90,7 +94,7 @@ void BM_Frame(benchmark::State& state) {
 BENCHMARK(BM_Frame)->Iterations(kFramesPerRepetition);
 
 void BM_FrameStages(benchmark::State& state) {
-    if (!startRun()) return state.SkipWithError(("start-up failed: " + startupError()).c_str());
+    if (!startRun()) return state.SkipWithError(("start-up failed: " + failure).c_str());
     std::vector<double> transform, screen, flush, present, total;
     for (auto* v : {&transform, &screen, &flush, &present, &total}) v->reserve(kFramesPerRepetition);
     for (auto _ : state) {
@@ -109,7 +113,7 @@ void BM_FrameStages(benchmark::State& state) {
         auto t3 = Clock::now();
         renderContext.present();
         auto t4 = Clock::now();
-        host.framePresented();
+        host.framePresented(FrameRecord{});
         transform.push_back(seconds(t0, t1));
         screen.push_back(seconds(t1, t2));
         flush.push_back(seconds(t2, t3));

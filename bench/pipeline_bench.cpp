@@ -23,7 +23,7 @@ SceneObject* loadSat() {
         initEngine(&renderContext);
         stackInit(&matrixStack, 4);
         const auto dir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-        return loadBenchmarkData(dir) != 0 ? benchObject : nullptr;
+        return loadBenchmarkData(dir) ? benchObject : nullptr;
     }();
     return sat;
 }

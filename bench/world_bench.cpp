@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Frames per second of the world walk-through (the hall of examples/world_scene.h, about 4000
+// Frames per second of the world walk-through (the hall of assets/hall/world_hall.h, about 4000
 // faces in 64 cells): renderWorldNear against renderWorld, each with and without the occlusion
 // test. One iteration draws, flushes and presents one frame of a 120-frame loop.
 #include <veloxia/veloxia.h>
 
 #include <benchmark/benchmark.h>
 
-#include "../examples/world_scene.h"
+#include "world_hall.h"
 
 using namespace veloxia;
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "png_writer.h"
+#include "png_file.h"
 
 using namespace veloxia;
 
@@ -201,7 +201,7 @@ int main(int argc, char** argv) {
     std::vector<uint16_t> portrait(size_t(kScreenWidth) * kScreenHeight);
     readDisplayPortrait(portrait.data());
     std::string error;
-    if (!writeRgb565Png(out, portrait.data(), kScreenWidth, kScreenHeight, &error)) {
+    if (!examples::writePng(out, portrait.data(), kScreenWidth, kScreenHeight, error)) {
         std::fprintf(stderr, "immediate_shapes: %s\n", error.c_str());
         return 1;
     }

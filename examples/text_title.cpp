@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "png_writer.h"
+#include "png_file.h"
 
 namespace {
 
@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
     veloxia::readDisplayPortrait(picture.data());
     const std::vector<uint16_t> image = scale == 1 ? picture : enlarge(picture, scale);
     std::string error;
-    if (!veloxia::writeRgb565Png(output, image.data(), veloxia::kScreenWidth * scale,
-                                 veloxia::kScreenHeight * scale, &error)) {
+    if (!examples::writePng(output, image.data(), veloxia::kScreenWidth * scale, veloxia::kScreenHeight * scale,
+                            error)) {
         std::cerr << "text_title: " << error << "\n";
         return 1;
     }

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "png_writer.h"
-#include "world_scene.h"
+#include "png_file.h"
+#include "world_hall.h"
 
 using namespace veloxia;
 
@@ -72,7 +72,7 @@ bool savePicture(const std::filesystem::path& path) {
     std::vector<uint16_t> portrait(size_t(kScreenWidth) * kScreenHeight);
     readDisplayPortrait(portrait.data());
     std::string error;
-    if (!writeRgb565Png(path, portrait.data(), kScreenWidth, kScreenHeight, &error)) {
+    if (!examples::writePng(path, portrait.data(), kScreenWidth, kScreenHeight, error)) {
         std::fprintf(stderr, "world_walkthrough: %s\n", error.c_str());
         return false;
     }

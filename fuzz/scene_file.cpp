@@ -84,6 +84,7 @@ int sceneFile(const uint8_t* data, size_t size) {
         return scratchFile("empty.vx1", std::vector<uint8_t>(4, 0));
     }();
     resetEngine();
+    freeScene();  // replaced objects are kept until freed; one run must not keep the last one's
     check(loadSceneFile(emptyScene) == 1 && sceneObjectCount == 0, "the empty scene loads");
 
     if (loadSceneFile(scratchFile("scene.vx1", {data, size})) == 0) {

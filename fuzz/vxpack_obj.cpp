@@ -42,6 +42,8 @@ void packAndLoad(const vxpack::PackOptions& options) {
     check(loadSceneFile(scene) == 1, "the engine loads the packed scene");
     check(loadTextureFile(textures) == 1, "the engine loads the packed textures");
     check(checkSceneTextures() == 1, "every packed face names a packed texture");
+    freeScene();  // loads keep what they replace until freed
+    freeTextures();
 }
 
 }  // namespace

@@ -60,8 +60,8 @@ class CountingHost : public Host {
 public:
     explicit CountingHost(std::size_t frames) { afterFrame.reserve(frames + 1); }
 
-    bool claimInstance() override { return true; }
-    bool openWindow(std::string&) override { return true; }
+    InstanceClaim claimInstance() override { return {true, 0}; }
+    Result openWindow() override { return Result::success(); }
     uint32_t ticks() override { return 0; }
     bool pollEvent(HostEvent& event) override {
         if (tapped) return false;
@@ -70,7 +70,7 @@ public:
         event = {HostEvent::Kind::touch, 100};
         return true;
     }
-    void framePresented() override {
+    void framePresented(const FrameRecord&) override {
         if (afterFrame.size() < afterFrame.capacity()) afterFrame.push_back(allocations.load());
     }
     std::u16string oemInfo() override { return oem; }
@@ -97,7 +97,7 @@ void expectNoAllocationPerFrame(const std::u16string& oem, uint32_t rotation) {
     settings.stepMs = 10;
     settings.maxPasses = kFrames;
     const RunResult result = runBenchmark(host, settings);
-    ASSERT_EQ(result.status, 0) << result.error;
+    ASSERT_TRUE(result.outcome) << result.outcome.reason();
     ASSERT_EQ(host.afterFrame.size(), kFrames);
     EXPECT_EQ(benchmarkState.results, 1u) << "the run should have reached the results screen";
     for (std::size_t frame = 1; frame < kFrames; ++frame) {

@@ -73,15 +73,17 @@ TEST(SingleInstance, SecondStartRaisesTheFirstAndTheNameIsFreedAtTheEnd) {
     const std::string name = "vx-test-" + std::to_string(::getpid());
     {
         veloxia::SingleInstance first(name);
-        ASSERT_TRUE(first.claim());
+        ASSERT_TRUE(first.claim().first);
         EXPECT_FALSE(first.raiseRequested());
         veloxia::SingleInstance second(name);
-        EXPECT_FALSE(second.claim());
+        const veloxia::InstanceClaim claim = second.claim();
+        EXPECT_FALSE(claim.first);
+        EXPECT_EQ(claim.otherPid, ::getpid()) << "the holder's process id";
         EXPECT_TRUE(first.raiseRequested());
         EXPECT_FALSE(first.raiseRequested());
     }
     veloxia::SingleInstance later(name);
-    EXPECT_TRUE(later.claim());
+    EXPECT_TRUE(later.claim().first);
 }
 
 #if VX_WITH_SDL
@@ -192,18 +194,17 @@ TEST(HeadlessHost, TapsTheTitleAtOnceAndTheChosenEndingOnceResultsAreShown) {
         veloxia::windowProc(event);
         EXPECT_EQ(veloxia::benchmarkState.running, 1u);
         EXPECT_FALSE(host.pollEvent(event));
-        host.framePresented();
+        host.framePresented({1, veloxia::Screen::running, 3000, "100"});
         EXPECT_FALSE(host.pollEvent(event)) << "no ending while the run goes on";
-        veloxia::benchmarkState = veloxia::BenchmarkState{0, 0, 1, 0, 0, 0};
-        host.framePresented();
+        host.framePresented({2, veloxia::Screen::lastRunning, 0, ""});
         ASSERT_TRUE(host.pollEvent(event));
         EXPECT_EQ(event.value, e.row);
         EXPECT_FALSE(host.pollEvent(event)) << "one ending tap only";
     }
 }
 
-veloxia::RunReport sampleReport() {
-    veloxia::RunReport r{};
+veloxia::RunResult sampleReport() {
+    veloxia::RunResult r;
     r.completed = true;
     r.frames = 2345;
     r.averageTimes100 = 2345;
@@ -212,13 +213,13 @@ veloxia::RunReport sampleReport() {
     r.seconds = 100;
     r.device = "Palmax";
     r.version = "1.0b";
-    r.display = "direct";
+    r.present = &veloxia::presentDirect;
     r.memory = {42, 6000000000ull, 2500000000ull};
     return r;
 }
 
 TEST(Report, SummaryLinesForScripts) {
-    veloxia::RunReport r = sampleReport();
+    veloxia::RunResult r = sampleReport();
     EXPECT_EQ(veloxia::resultLines(r), "Average FPS: 23.45\nMin FPS: 19\nMax FPS: 27\n");
     r.averageTimes100 = 905;  // two decimals always
     EXPECT_EQ(veloxia::resultLines(r).substr(0, 18), "Average FPS: 9.05\n");

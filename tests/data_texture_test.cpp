@@ -140,14 +140,48 @@ TEST_F(TextureFile, EveryCraftedFileIsAcceptedOrRejectedCleanly) {
 TEST_F(TextureFile, ErrorsNameTheOffendingField) {
     // The first texture's header starts at 4: width, height, draw mode, cull, frames, delay.
     const std::pair<const char*, int64_t> cases[] = {
-        {"bad-width-48.vx2", 4}, {"bad-size-product-wraps.vx2", 4}, {"bad-draw-mode-4.vx2", 12},
-        {"bad-frame-count-zero.vx2", 20}, {"bad-frame-count-huge.vx2", 20},
-        {"bad-frames-beyond-file.vx2", 20},
-        {"bad-texel-shade-bits.vx2", 4 + 24 + 3 * 2}, {"bad-bytes-after-last-texture.vx2", 4 + 24 + 8}};
+        {"bad-width-zero.vx2", 4}, {"bad-size-product-wraps.vx2", 4}, {"bad-frame-count-zero.vx2", 20},
+        {"bad-frame-count-huge.vx2", 20}, {"bad-frames-beyond-file.vx2", 20}};
     for (const auto& [name, offset] : cases) {
         EXPECT_EQ(loadTextureFile(committedPath("texture", name)), 0);
         EXPECT_EQ(lastLoadError().offset, offset) << name << ": " << lastLoadError().reason;
     }
+    // Too many texels in all is refused for the size limit.
+    EXPECT_EQ(loadTextureFile(committedPath("texture", "bad-size-too-many-texels.vx2")), 0);
+    const std::string& reason = lastLoadError().reason;
+    EXPECT_NE(reason.find("131072 texels, more than the limit of 65536"), std::string::npos) << reason;
+    EXPECT_EQ(reason.find("power of two"), std::string::npos) << reason;
+}
+
+// What the original runs is kept as read: draw modes beyond 0..3 (the fillers give them
+// meaning), texels with shade or high bits, sides that are not powers of two, any number of
+// frames the file holds, bytes after the last texture; a count of 0 or less loads nothing and
+// succeeds.
+TEST_F(TextureFile, EverythingTheFormatAllowsIsKeptAsRead) {
+    ASSERT_EQ(loadTextureFile(committedPath("texture", "good-draw-mode-4.vx2")), 1);
+    EXPECT_EQ(TextureTable[0].drawMode, 4);
+    ASSERT_EQ(loadTextureFile(committedPath("texture", "good-draw-mode-negative.vx2")), 1);
+    EXPECT_EQ(TextureTable[0].drawMode, -1);
+    ASSERT_EQ(loadTextureFile(committedPath("texture", "good-texel-shade-bits.vx2")), 1);
+    EXPECT_EQ(TextureTable[0].texels[3], 0x3801);
+    ASSERT_EQ(loadTextureFile(committedPath("texture", "good-texel-high-bits.vx2")), 1);
+    EXPECT_EQ(TextureTable[0].texels[3], 0xC000);
+    // A side that is not a power of two wraps unevenly through the masks, but inside the texture.
+    ASSERT_EQ(loadTextureFile(committedPath("texture", "good-width-48.vx2")), 1);
+    EXPECT_EQ(TextureTable[0].uMask, 47u << 16);
+    EXPECT_EQ(TextureTable[0].vMask, 48u << 16);
+    ASSERT_EQ(loadTextureFile(committedPath("texture", "good-bytes-after-last-texture.vx2")), 1);
+    EXPECT_EQ(textureCount, 1);
+    EXPECT_EQ(TextureTable[0].texels[0], kRed);
+
+    TextureSpec long_ = solidTexture(1, 1, std::vector<uint16_t>(5000, kWhite));
+    ASSERT_EQ(loadTextureFile(dir.write("frames.vx2", textureFile({long_}))), 1) << lastLoadError().reason;
+    EXPECT_EQ(TextureTable[0].frameCount, 5000);
+
+    ASSERT_EQ(loadTextureFile(committedPath("texture", "good-count-negative.vx2")), 1);
+    EXPECT_EQ(textureCount, 0);
+    EXPECT_EQ(TextureTable[0].texels, nullptr);
+    EXPECT_TRUE(lastLoadError().reason.empty());
 }
 
 // Every prefix of a good file, and the good file with any one byte spoiled, either loads

@@ -3,7 +3,7 @@
 # each in its own directory under the build tree; exit 77 skips a case this machine cannot make
 # (a read-only file as root, no sparse files).
 if(TARGET veloxia3dbench AND TARGET vxpack)
-  foreach(case missing_data unreadable_data directory_as_data empty_data sparse_data no_display dead_display no_browser
+  foreach(case data_option missing_data unreadable_data directory_as_data empty_data sparse_data no_display dead_display no_browser
                oem_strings screenshot_paths screenshot_readonly stdout_full vxpack_huge_input vxpack_inputs_kept
                vxpack_readonly_output)
     add_test(NAME hostile.${case}

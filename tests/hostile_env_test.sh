@@ -64,6 +64,18 @@ model() {
 same_bytes() { cmp -s "$1" "$2" || fail "$1 was changed"; }
 
 case $case_name in
+  data_option)
+    # --data reads the files from another folder (none beside the program) and names them.
+    setup_bench bare
+    mkdir -p "$work/other"
+    cp "$data/veloxia3dbench1" "$data/veloxia3dbench2" "$work/other/"
+    short_run --data "$work/other"
+    expect_status 0
+    expect_err "^veloxia3dbench: data files .*/other/veloxia3dbench1 and .*/other/veloxia3dbench2$"
+    expect_out "^Average FPS: "
+    short_run --data "$work/none"
+    expect_status 1
+    expect_err "cannot load the scene file .*/none/veloxia3dbench1: the file cannot be found" ;;
   missing_data)
     setup_bench bare
     short_run
@@ -146,11 +158,15 @@ case $case_name in
     # No xdg-open anywhere on PATH: the URL is still printed and the program ends cleanly.
     setup_bench
     mkdir -p "$work/empty"
+    # (The real clock: a result of the virtual clock is never sent.)
     for ending in --upload --website; do
-      run env -u DISPLAY -u WAYLAND_DISPLAY PATH="$work/empty" "$bench/veloxia3dbench" --seconds 1 --step-ms 50 $ending
+      run env -u DISPLAY -u WAYLAND_DISPLAY PATH="$work/empty" "$bench/veloxia3dbench" --seconds 1 $ending
       expect_status 0
       expect_out "^Opening in the browser: https?://"
-    done ;;
+    done
+    run env -u DISPLAY -u WAYLAND_DISPLAY PATH="$work/empty" "$bench/veloxia3dbench" --seconds 1 --step-ms 50 --upload
+    expect_status 2
+    expect_err "^veloxia3dbench: --upload sends a measured result" ;;
   oem_strings)
     # An OEM string that begins with '-' is only ever part of the URL's query, and the URL
     # handed to xdg-open begins with the scheme, so no launcher can take it for an option.
@@ -159,7 +175,7 @@ case $case_name in
     for oem in --oem=--help "--oem -x"; do
       rm -f "$work/browser"
       # shellcheck disable=SC2086 # the second form is two words on purpose
-      run env -u DISPLAY -u WAYLAND_DISPLAY PATH="$work/path:$PATH" "$bench/veloxia3dbench" --seconds 1 --step-ms 50 \
+      run env -u DISPLAY -u WAYLAND_DISPLAY PATH="$work/path:$PATH" "$bench/veloxia3dbench" --seconds 1 \
         --upload $oem
       expect_status 0
       args=$(browser_args)
@@ -175,7 +191,7 @@ case $case_name in
     expect_status 0
     expect_out_text "$(printf '"device": "Caf\xc3\xa9 \xef\xbf\xbd\xef\xbf\xbd-"')"
     rm -f "$work/browser"
-    run env -u DISPLAY -u WAYLAND_DISPLAY PATH="$work/path:$PATH" "$bench/veloxia3dbench" --seconds 1 --step-ms 50 \
+    run env -u DISPLAY -u WAYLAND_DISPLAY PATH="$work/path:$PATH" "$bench/veloxia3dbench" --seconds 1 \
       --upload --oem "$(printf 'Caf\xc3\xa9 \xff')"
     expect_status 0
     case $(browser_args) in *dev=Caf%C3%A9%20%EF%BF%BD\&*) ;; *) fail "dev field wrongly encoded: $(browser_args)" ;; esac ;;

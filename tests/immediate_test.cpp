@@ -280,6 +280,36 @@ TEST_F(Immediate, BlendedFacesGoThroughTheQueue) {
     EXPECT_EQ(fills[0].a.sy, 120);
 }
 
+// The loop flushes only when the queue holds a face. A blended face that is not drawn (here
+// culled as a back face) must not keep a store slot across passes, or after 1024 passes
+// nothing blended would be drawn again.
+TEST_F(Immediate, RejectedBlendedFacesNeverFillTheStore) {
+    Texture t = makeTexture(8, 8, 2);
+    t.backfaceCull = 1;
+    immEnable(0);
+    immTexture(&t);
+    auto pass = [](bool front) {
+        ++renderContext.frameCounter;
+        immBegin(1);
+        immVertex(0, 0, -350);
+        if (front) {
+            immVertex(30, 0, -350);
+            immVertex(30, 30, -350);
+        } else {
+            immVertex(30, 30, -350);
+            immVertex(30, 0, -350);
+        }
+        immEnd();
+        if (faceQueue.itemCount != 0) flushFaceQueue(&faceQueue);
+    };
+    for (int n = 0; n < 2000; ++n) pass(false);
+    EXPECT_TRUE(fills.empty());
+    EXPECT_EQ(faceQueue.storedFaceCount, 0);
+    pass(true);
+    ASSERT_EQ(fills.size(), 1u);
+    EXPECT_EQ(fills[0].texture, &t);
+}
+
 TEST_F(Immediate, PointLightsRaiseTheShadeWhileCounted) {
     setLight(&lightTable[0], 1, 10, 100);
     lightTable[0].x = 0;

@@ -100,19 +100,18 @@ TEST_F(Lights, WrapLightShiftsAreLogical) {
 TEST_F(Lights, OnlyTheCountedLightsAndLivingTypesAdd) {
     setLight(&lightTable[0], 1, 10, 100);
     setLight(&lightTable[1], 1, 7, 100);
-    setLight(&lightTable[2], 3, 1000, 100);  // unknown type, beyond 32 units: nothing
-    lightTable[2].x = 50;
+    setLight(&lightTable[2], 3, 1000, 100);  // unknown type: nothing, even within 32 units
+    setLight(&lightTable[4], 0xFFFFFFFFu, 1000, 100);
     lightTable[3] = lightTable[1];
     lightTable[3].type = 0;                  // off
     setLightCount(1);
     EXPECT_EQ(sumAt(0, 0, 0, 0, 0, 0), 10);
-    setLightCount(4);
+    setLightCount(5);
     EXPECT_EQ(sumAt(0, 0, 0, 0, 0, 0), 17);
+    EXPECT_EQ(sumAt(50, 0, 0, -32767, 0, 0), 0);  // beyond 32 units as well
     // Exactly at the radius a light is out of reach.
     EXPECT_EQ(sumAt(100, 0, 0, -32767, 0, 0), 0);
 
-    initShading(-8192, 10);  // engine start-up turns the point lights off
-    EXPECT_EQ(lightCount, 0);
     setLightCount(-3);
     EXPECT_EQ(lightCount, 0);
     setLightCount(99);

@@ -210,6 +210,48 @@ TEST_F(WorldRender, NearRoadSplitsWhatTheCellRoadDrops) {
     EXPECT_NE(o.vertices[2].depth, 0);
 }
 
+// A vertex in the near zone is shared by a near face (split by the near road) and a long face
+// whose centroid lies in a far cell (drawn by the cell road). The near road marks the vertex
+// with depth 1 and gives it no screen position; the far face must not be drawn from the stale
+// one, which would put a stray triangle at depth 1 over the screen.
+TEST_F(WorldRender, NearZoneVerticesNeverReachTheCellRoad) {
+    std::vector<VertexSpec> v = {{0, 0, -30}, {-40, 0, -300}, {0, 40, -300}, {-40, 80, -3000}, {40, 80, -3000}};
+    SceneObject o = vxtest::makeObject(v, {{0, 1, 2}, {0, 3, 4}}, &texture);
+    auto w = std::make_unique<World>();
+    ASSERT_EQ(buildWorld(w.get(), &o, 1, 1, 1, 4), 0);
+    ASSERT_NE(o.faces[0].cell, o.faces[1].cell);
+    renderContext.frameCounter = 7;
+    renderWorldNear(w.get());
+    ASSERT_EQ(o.vertices[0].depth, 1);  // marked by the near road this frame
+    int nearest = 8192;
+    for (uint32_t cell : FrameBuffer) nearest = std::min(nearest, int(cell >> 16));
+    EXPECT_GE(nearest, 64) << "a pixel nearer than any projected vertex";
+    EXPECT_EQ(worldStats.facesSubmitted, 1);  // the near face only
+}
+
+// Stamps hold 16 bits of the frame counter: 65536 frames later a vertex not processed since
+// must be processed again, not taken as done with its old screen position.
+TEST_F(WorldRender, StampsFrom65536FramesAgoAreNotCurrent) {
+    std::vector<VertexSpec> v;
+    std::vector<std::array<int, 3>> t;
+    addSquare(v, t, -20, -20, 40, -350);
+    SceneObject o = vxtest::makeObject(v, t, &texture);
+    auto w = std::make_unique<World>();
+    ASSERT_EQ(buildWorld(w.get(), &o, 1, 1, 1, 1), 0);
+    renderContext.fillTriangle = countFill;
+    renderContext.frameCounter = 0x10005;
+    renderWorld(w.get());
+    EXPECT_EQ(o.vertices[0].sx, 140);
+    translateCurrent(0, 30, 0);  // the view moves; the vertex now lands 30 columns further
+    renderContext.frameCounter = 0x20005;
+    renderWorld(w.get());
+    EXPECT_EQ(o.vertices[0].sx, 170);
+    renderContext.frameCounter = 0x30005;
+    renderWorldNear(w.get());
+    EXPECT_EQ(o.vertices[0].sx, 170);
+    EXPECT_EQ(o.vertices[0].stamp, 5);
+}
+
 TEST_F(WorldRender, LightsUseTheModelPosition) {
     std::vector<VertexSpec> v;
     std::vector<std::array<int, 3>> t;

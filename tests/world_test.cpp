@@ -42,6 +42,30 @@ TEST(WorldBuild, GridStepsCoverTheWorldBox) {
     EXPECT_EQ(w->cells[1].faces[2], &o.faces[4]);
 }
 
+// The grid box after the last one that starts inside the world ends past 32767; kept to 16
+// bits it would wrap to a negative end and its faces would find no cell.
+TEST(WorldBuild, WorldsReachingTheEndsOfTheSixteenBitRangeBuildEveryFace) {
+    Triangles edge;
+    edge.around(32765, 0, 0);  // vertices up to x = 32767
+    SceneObject o = edge.object();
+    auto w = newWorld();
+    ASSERT_EQ(buildWorld(w.get(), &o, 1, 1, 1, 1), 0);
+    EXPECT_EQ(w->boxMax.x, 32767);
+    ASSERT_EQ(w->cellCount, 1);
+    EXPECT_EQ(o.faces[0].cell, 0);
+
+    Triangles whole;
+    whole.around(-32767, -32767, -32767);
+    whole.around(0, 0, 0);
+    whole.around(32765, 32765, 32765);
+    SceneObject everywhere = whole.object();
+    auto all = newWorld();
+    ASSERT_EQ(buildWorld(all.get(), &everywhere, 1, 3, 3, 3), 0);
+    EXPECT_EQ(all->cellCount, 3);
+    for (int i = 0; i < 3; ++i) EXPECT_NE(everywhere.faces[i].cell, -1) << i;
+    EXPECT_EQ(all->cells[2].bounds.corners[7].x, 32767);
+}
+
 TEST(WorldBuild, OnePointWorldMakesOneCell) {
     SceneObject o = vxtest::makeObject({{5, 5, 5}, {5, 5, 5}, {5, 5, 5}}, {{0, 1, 2}, {2, 1, 0}});
     auto w = newWorld();

@@ -16,8 +16,8 @@ bool loadOurs(const std::filesystem::path& dataDir, std::string* error) {
         return true;
     }();
     (void)engineReady;
-    if (loadBenchmarkData(dataDir) == 0) {
-        *error = startupError();
+    if (Result loaded = loadBenchmarkData(dataDir); !loaded) {
+        *error = loaded.reason();
         return false;
     }
     detectDisplay(&renderContext);

@@ -20,7 +20,7 @@
 #include "gl_peer.h"
 #include "ours.h"
 #include "peer_process.h"
-#include "png_writer.h"
+#include "host/png_writer.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <CLI/CLI.hpp>
 #include <veloxia/veloxia.h>
 
-#include "png_writer.h"
+#include "host/png_writer.h"
 
 namespace {
 

@@ -1,19 +1,28 @@
 // SPDX-License-Identifier: MIT
 // The scene file, the texture file and the TGA loader.
 //
-// Every file is treated as hostile. A loader that fails returns 0, leaves SceneTable and
-// TextureTable exactly as they were (a rejected count does not reach sceneObjectCount or
-// textureCount), allocates nothing that outlives the call, and leaves the reason in
-// lastLoadError(). A load that succeeds replaces the whole table: entries past the new count
-// are emptied, and texture entries keep their addresses, so faces stay pointed at them.
+// Every file is treated as hostile, and every file the formats allow is accepted: a loader
+// refuses only what would make the engine read or write out of bounds or allocate without
+// limit. A loader that fails returns 0, leaves SceneTable and TextureTable exactly as they
+// were, allocates nothing that outlives the call, and leaves the reason in lastLoadError().
+// A load that succeeds replaces the whole table: entries past the new count are emptied, and
+// texture entries keep their addresses, so faces stay pointed at them.
 //
-// Scene file: 0..64 objects (a count of 0 loads an empty table); names terminated within
-// their 24 bytes; counts not negative and no more records than the file holds; every corner
-// inside its object; every texture index below 128; nothing between the last object and the
-// count. Textures that the texture file leaves empty are found by checkSceneTextures().
-// Texture file: 0..128 textures; sides powers of two of 1..4096 texels and at most 65536
-// texels a frame (so the 16.16 wrap masks fit in 32 bits); draw mode 0..3; 1..4096 frames;
-// every texel a ColorIndex at shade level 0; nothing after the last texture. The shade table
+// Reloading never invalidates what earlier loads handed out: the vertex, face and frame arrays
+// a successful load replaces stay allocated (a World, a VertexLightEffect or a face pointer
+// built on them stays usable) until freeScene() or freeTextures() releases them, or the
+// program ends.
+//
+// Scene file: a count of 0 or less loads no object and succeeds. Refused: more than 64
+// objects; a name not terminated within its 24 bytes; negative vertex or face counts, or more
+// records than the file holds; a corner outside its object; a texture index outside 0..127.
+// Bytes between the last object and the count are ignored (the count is found by position).
+// Texture file: a count of 0 or less loads nothing and succeeds; the first `count` textures
+// are read and anything after them is ignored. Draw modes and texels are kept as read (the
+// fillers treat modes above 3 as 3 and negative ones as 1; present reads only the low 14 bits
+// of a pixel), and so are sides that are not powers of two (the wrap masks then wrap unevenly,
+// but within the texture). Refused: more than 128 textures; a side below 1; more than 65536
+// texels a frame; fewer than 1 frame; frames beyond the end of the file. The shade table
 // must be built (initEngine) before textures are loaded: the average colour reads it.
 // TGA: type 2 at 24 bits; identification field and colour map skipped; rows in file order.
 // Any of the three larger than kMaxDataFileBytes is refused before a byte of it is read.
@@ -25,18 +34,10 @@
 #include <vector>
 
 #include "engine.h"
+#include "formats.h"
 #include "types.h"
 
 namespace veloxia {
-
-inline constexpr int kMaxSceneObjects = 64;
-inline constexpr int kMaxTextures = 128;
-inline constexpr int32_t kMaxTextureSide = 4096;     // texels per row or column
-inline constexpr int32_t kMaxTextureTexels = 65536;  // texels per frame
-inline constexpr int32_t kMaxTextureFrames = 4096;
-// Far above any real scene or texture file (the handheld had 64 MiB in all), and low enough
-// that a huge or sparse file cannot make a loader read or allocate gigabytes.
-inline constexpr int64_t kMaxDataFileBytes = int64_t{256} << 20;
 
 extern SceneObject SceneTable[kMaxSceneObjects];
 extern int32_t sceneObjectCount;
@@ -63,9 +64,19 @@ void bakeObjectShade(SceneObject* object);
 int32_t loadTextureFile(const std::filesystem::path& path);  // 1 on success, 0 on failure
 uint16_t textureAverageColor(const Texture* texture);
 void advanceTextureFrame(RenderContext* rc, Texture* texture);  // one animation step; rc is unused
-// Once both files are loaded: 1 when every face of SceneTable names a loaded texture, else 0
-// with the reason in lastLoadError().
+// Once both files are loaded: 1 when every face of the object (checkObjectTextures) or of all
+// of SceneTable (checkSceneTextures) names a loaded texture, else 0 with the reason in
+// lastLoadError(). A face on an empty entry must not be drawn.
+int32_t checkObjectTextures(const SceneObject* object);
 int32_t checkSceneTextures();
+
+// Release the arrays of the current and of every replaced scene (freeScene) or texture file
+// (freeTextures) and empty the table. freeScene invalidates every SceneObject's vertices and
+// faces, and so every World and VertexLightEffect built on them and every face pointer into
+// them; freeTextures invalidates every Texture's frames and texels pointer (the entries stay,
+// empty, so faces must not be drawn until textures are loaded again).
+void freeScene();
+void freeTextures();
 
 int32_t loadTga(const std::filesystem::path& path, int32_t& width, int32_t& height,
                 std::vector<uint16_t>& texels, int32_t& drawMode, int32_t checkSize);

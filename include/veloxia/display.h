@@ -27,7 +27,7 @@ extern uint8_t fogRamp[4096];  // entry d = floor(256 d^2 / fogRange^2) for d < 
 
 int makeColorIndex(int r, int g, int b);  // 8-bit channels to a ColorIndex with shade level 0
 void colorIndexToRgb(int index, int32_t& r, int32_t& g, int32_t& b);  // read back through ShadeLut
-void initShading(int farZ, int rangeShift);  // lights off, fogFar, ShadeLut, reciprocal tables, fog range
+void initShading(int farZ, int rangeShift);  // fogFar, ShadeLut, reciprocal tables, fog range (initEngine turns the lights off first)
 void setFogRange(int shift);                 // fogShift = shift limited to 8..12, rebuilds fogRamp
 
 // Shade slot functions: depth taken as signed 16-bit; the result is 1..31.

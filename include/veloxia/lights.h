@@ -4,6 +4,10 @@
 // Lighting is additive: lightSum's result is added to a vertex's base level before the shade
 // slot clamps it to 1..31. Lights are summed during the transform only while lightCount is
 // non-zero (initEngine sets it to 0). Invalid radii or strengths make the operations do nothing.
+//
+// Light types: 0 is off, 1 a wrap light, 2 a facing light; every other type contributes
+// nothing anywhere. (Points within 32 units of a light get its attenuated intensity without a
+// direction term, but only from a wrap or a facing light.)
 #pragma once
 
 #include <cstdint>
@@ -15,7 +19,7 @@ namespace veloxia {
 
 struct PointLight {
     int16_t x, y, z;    // position, in the space of the positions passed to lightSum
-    uint32_t type;      // 0 off, 1 wrap light, 2 facing light
+    uint32_t type;      // 0 off, 1 wrap light, 2 facing light; any other value contributes nothing
     int32_t intensity;  // 0..1023
     int32_t radius;     // 16..4095
     uint32_t radius2;   // radius * radius

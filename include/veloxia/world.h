@@ -2,6 +2,11 @@
 // The static world: a grid of up to 1024 cells with bounding boxes, drawn front to back with
 // visibility and occlusion tests.
 //
+// The grid works in 32 bits, so worlds reaching any 16-bit coordinate (-32768..32767) build
+// every face. A vertex the near road of renderWorldNear left in the near zone (depth marker 1,
+// no screen position this frame) drops the faces of the farther cells that share it, as that
+// road's own depth test would.
+//
 // buildWorld returns 0 when built (also for an empty world) and 2 when a 1025th cell or a face
 // list would be needed; the cells made so far stay valid. Division counts below 1 are rejected
 // with 2 before anything changes. Nothing is allocated while drawing. A World must start zeroed
@@ -44,6 +49,10 @@ struct World {
     WorldBucket buckets[kWorldBuckets];  // by centre depth, 128 units each
     WorldNode nodes[kMaxWorldCells];
     int32_t nodeCount;
+    // Frame counter of the last build or render. Vertex stamps hold only the low 16 bits of a
+    // frame, so when a render finds the high bits changed since, it marks every world vertex
+    // unprocessed: a stamp left 65536 frames ago is never taken for this frame's.
+    uint32_t stampFrame;
 };
 
 int buildWorld(World* world, SceneObject* objects, int32_t objectCount, int32_t divX, int32_t divY, int32_t divZ);

@@ -3,19 +3,24 @@
 // two browser endings.
 //
 // All state is process-wide, as the engine's is. The core makes no platform call: the machine
-// is reached through the Host installed with setHost (or passed to runBenchmark). One run per
-// program start: title, run, results, then exit, upload or web page; button A or a quit
-// request end it at any time. resetBenchmark puts every global back to its start value.
+// is reached through the Host installed with setHost (or passed to runBenchmark), and the host
+// learns the outcome from the RunResult, never from these globals. One run per program start:
+// title, run, results, then exit, upload or web page; button A or a quit request end it at any
+// time. resetBenchmark puts every global back to its start value.
+//
+// Errors: what can fail returns a Result with the reason (start-up names the file and why).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include <veloxia/veloxia.h>
 
-#include "host/host.h"
+#include "app/host_interface.h"
+#include "app/result.h"
 
 namespace veloxia {
 
@@ -36,33 +41,46 @@ extern uint32_t endTick;        // tick count (ms) after which the run ends
 extern uint8_t keyState[256];   // 1 while the key with that low byte is down
 extern uint32_t anyKeyPressed;  // set by every key-down
 
-// Touch bands of the results screen (portrait rows): above sends, the next opens the web
-// page, the last ends the program; the rows between do nothing.
-inline constexpr uint32_t kWebsiteBandTop = 260;
-inline constexpr uint32_t kQuietBandTop = 292;
-inline constexpr uint32_t kExitBandTop = 301;
-
 void setHost(Host* host);  // the host every routine below talks to
 Host* activeHost();
 uint32_t tickCount();      // the run's clock: the host's ticks, or the virtual clock
+bool onVirtualClock();     // the deterministic mode's clock is in use
 
 // What the window procedure does with one event (a quit request is the loop's business).
 void windowProc(const HostEvent& event);
-// One frame: counter, screen handlers in flag order, queue flush, present.
-void idlePass();
+// One frame: counter, screen handlers in flag order, queue flush, present. Returns what the
+// pass showed (the host is handed the same record).
+FrameRecord idlePass();
 
 struct RunSettings {
     uint32_t seconds = 100;          // length of the run
     PresentFn presentOverride = nullptr;  // replaces the detected present routine
     uint32_t stepMs = 0;             // non-zero: virtual clock advancing this much per pass
     uint64_t maxPasses = 0;          // non-zero: the program ends after this many passes
+    std::filesystem::path dataDir;   // where the data files are read; empty: beside the program
 };
 
+// Everything a run leaves for the host to print, save or send.
 struct RunResult {
-    int status;          // 0 for every normal ending and a second instance, 1 on failure
-    std::string error;   // why, for people, when status is 1
-    uint64_t passes;     // idle passes made
-    bool secondInstance;
+    Result outcome;                  // failed: the window or start-up, with the reason
+    bool secondInstance = false;     // another instance runs; nothing was opened
+    int otherPid = 0;                // its process id, 0 when unknown
+    uint64_t passes = 0;             // idle passes made
+    bool completed = false;          // the run reached its results
+    uint32_t frames = 0;             // frames of the run (the handheld's framesAtEnd)
+    uint32_t seconds = 0;            // length of the run
+    uint32_t averageTimes100 = 0;    // the handheld's average, times 100
+    std::optional<int32_t> fpsMin;   // lowest and highest sampled rates; none without a sample
+    std::optional<int32_t> fpsMax;
+    std::string device;              // UTF-8
+    std::string version;
+    PresentFn present = nullptr;     // the present routine used
+    MemoryStatus memory{};           // read once a run; the results URL carries the same figures
+    std::string url;                 // handed to the browser (or only shown), empty when none
+    uint32_t stepMs = 0;             // the virtual clock's step, 0 on the real clock
+    std::filesystem::path sceneFile;    // the data files read
+    std::filesystem::path textureFile;
+    int32_t benchTriangles = 0;      // faces of the object "Sat"
 };
 
 // The whole program: single instance, window, start-up, display detection, loop, shutdown.
@@ -79,21 +97,20 @@ extern char versionLine[20];          // "VERSION " at start, "VERSION 1.0b" aft
 extern char16_t versionWide[8];       // versionText in UTF-16
 extern char16_t oemInfo[128];         // the device's OEM string, at most 127 characters
 extern std::filesystem::path modulePath;  // the executable's directory, then each data file's path
-extern std::filesystem::path dataDir;     // the directory the data files are read from
+extern std::filesystem::path dataDir;     // the directory the data files are read from (empty: the host's)
 extern SceneObject* benchObject;      // the object named "Sat"
 
 inline constexpr const char* kSceneFileName = "veloxia3dbench1";
 inline constexpr const char* kTextureFileName = "veloxia3dbench2";
 inline constexpr const char* kBenchObjectName = "Sat";
 
-// 1 on success; 0 with the reason in startupError().
-int32_t startup();
+// Texts, engine, matrix stack, the data files (from dataDir when set, else beside the program)
+// and the starfield.
+Result startup();
 // The data part of start-up, also used by the examples, tests and benchmarks: both files from
 // `directory`, checked against each other, the object "Sat" found, centred and its translation
-// cleared so that it turns about its centre. Sets dataDir, modulePath and benchObject; 1 on
-// success, 0 with the reason in startupError().
-int32_t loadBenchmarkData(const std::filesystem::path& directory);
-const std::string& startupError();
+// cleared so that it turns about its centre. Sets dataDir, modulePath and benchObject.
+Result loadBenchmarkData(const std::filesystem::path& directory);
 
 // Widening copy: each byte becomes one UTF-16 unit, up to and including the terminator.
 // A source longer than the destination is cut so that the terminator always fits.
@@ -157,6 +174,8 @@ std::string percentEncode(const std::u16string& text);  // UTF-8, unreserved cha
 std::string toUtf8(const std::u16string& text);         // unpaired surrogates become U+FFFD
 std::string makerUrl();          // the maker's web page
 std::string makerAddressLine();  // "~" and the page's host in capitals
-extern std::string launchedUrl;  // the URL last handed to the browser, empty before
+extern std::string launchedUrl;  // the URL last handed to the browser (or shown), empty before
+// The memory figures of this run, read from the host the first time they are needed.
+const MemoryStatus& runMemory();
 
 }  // namespace veloxia

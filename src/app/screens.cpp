@@ -97,6 +97,7 @@ void resetMeasurement() {
     std::fill(std::begin(maxWide), std::end(maxWide), char16_t{0});
     runSeconds = 100;
     launchedUrl.clear();
+    forgetRunMemory();
 }
 
 void initStarfield() {

@@ -20,13 +20,6 @@ SceneObject* benchObject = nullptr;
 
 namespace {
 
-std::string failure;
-
-int32_t fail(std::string reason) {
-    failure = std::move(reason);
-    return 0;
-}
-
 // The loaders' own account of a failed load: which file, where, and why.
 std::string loadFailure(const char* what) {
     const LoadError& e = lastLoadError();
@@ -52,8 +45,6 @@ void copyOemInfo(const std::u16string& text) {
 
 }  // namespace
 
-const std::string& startupError() { return failure; }
-
 void resetStartupTexts() {
     std::strcpy(versionLine, "VERSION ");
     std::fill(std::begin(versionWide), std::end(versionWide), char16_t{0});
@@ -61,33 +52,32 @@ void resetStartupTexts() {
     modulePath.clear();
     dataDir.clear();
     benchObject = nullptr;
-    failure.clear();
 }
 
-int32_t loadBenchmarkData(const std::filesystem::path& directory) {
+Result loadBenchmarkData(const std::filesystem::path& directory) {
     dataDir = directory;
     modulePath = dataDir / kSceneFileName;
-    if (loadSceneFile(modulePath) == 0) return fail(loadFailure("scene file"));
+    if (loadSceneFile(modulePath) == 0) return Result::failure(loadFailure("scene file"));
     modulePath = dataDir / kTextureFileName;
-    if (loadTextureFile(modulePath) == 0) return fail(loadFailure("texture file"));
-    // A face naming a texture the texture file does not hold would be drawn from an empty
-    // entry; such a pair of files is refused here rather than drawn.
-    if (checkSceneTextures() == 0) return fail(loadFailure("scene and texture files"));
+    if (loadTextureFile(modulePath) == 0) return Result::failure(loadFailure("texture file"));
 
     benchObject = findSceneObject(kBenchObjectName);
     if (benchObject == nullptr) {
-        return fail("the scene file " + (dataDir / kSceneFileName).string() +
-                    " has no object named \"Sat\" (names are case-sensitive)");
+        return Result::failure("the scene file " + (dataDir / kSceneFileName).string() +
+                               " has no object named \"Sat\" (names are case-sensitive)");
     }
+    // A face of the drawn object naming a texture the texture file does not hold would be
+    // drawn from an empty entry; the objects never drawn may name any.
+    if (checkObjectTextures(benchObject) == 0) return Result::failure(loadFailure("scene and texture files"));
     centreSceneObject(benchObject);
     // The object turns about the point that was its translation.
     benchObject->matrix[9] = 0;
     benchObject->matrix[10] = 0;
     benchObject->matrix[11] = 0;
-    return 1;
+    return Result::success();
 }
 
-int32_t startup() {
+Result startup() {
     Host* host = activeHost();
     widenText(versionWide, versionText);
     appendText(versionLine, sizeof versionLine, versionText);
@@ -95,10 +85,13 @@ int32_t startup() {
     initEngine(&renderContext);
     stackInit(&matrixStack, 4);
 
-    // The data files lie beside the executable, under the names of the handheld build.
-    if (loadBenchmarkData(host != nullptr ? host->executableDirectory() : std::filesystem::path()) == 0) return 0;
+    // The data files lie beside the executable, under the names of the handheld build, unless
+    // another directory was chosen.
+    std::filesystem::path directory = dataDir;
+    if (directory.empty() && host != nullptr) directory = host->executableDirectory();
+    if (Result loaded = loadBenchmarkData(directory); !loaded) return loaded;
     initStarfield();
-    return 1;
+    return Result::success();
 }
 
 }  // namespace veloxia

@@ -59,6 +59,8 @@ uint32_t tickCount() {
     return currentHost != nullptr ? currentHost->ticks() : 0;
 }
 
+bool onVirtualClock() { return virtualStep != 0; }
+
 void windowProc(const HostEvent& event) {
     switch (event.kind) {
     case HostEvent::Kind::keyDown:
@@ -78,7 +80,21 @@ void windowProc(const HostEvent& event) {
     }
 }
 
-void idlePass() {
+namespace {
+
+// What a pass showed, from the flags before and after it.
+Screen shownScreen(const BenchmarkState& before) {
+    if (before.title != 0) return Screen::title;
+    if (before.running != 0) return benchmarkState.results != 0 ? Screen::lastRunning : Screen::running;
+    return benchmarkState.results != 0 ? Screen::results : Screen::ending;
+}
+
+uint64_t passCount = 0;  // passes made by this program
+
+}  // namespace
+
+FrameRecord idlePass() {
+    const BenchmarkState before = benchmarkState;
     RenderContext& rc = renderContext;
     rc.frameCounter += 1;
     if (rc.frameCounter % 16 == 0 && currentHost != nullptr) currentHost->keepInFront();
@@ -91,7 +107,15 @@ void idlePass() {
     if (benchmarkState.website != 0) openWebsite();
     if (faceQueue.itemCount != 0) flushFaceQueue(&faceQueue);
     rc.present();
-    if (currentHost != nullptr) currentHost->framePresented();
+
+    FrameRecord record{++passCount, shownScreen(before), 0, ""};
+    if (record.screen == Screen::running) {
+        const int32_t left = static_cast<int32_t>(endTick - tickCount());
+        record.msLeft = left > 0 ? static_cast<uint32_t>(left) : 0;
+        record.rate = fpsText;
+    }
+    if (currentHost != nullptr) currentHost->framePresented(record);
+    return record;
 }
 
 void resetBenchmark() {
@@ -101,6 +125,7 @@ void resetBenchmark() {
     anyKeyPressed = 0;
     virtualStep = 0;
     virtualNow = kVirtualClockStart;
+    passCount = 0;
     renderContext.frameCounter = 0;
     crtSeed(1);  // the runtime's generator as a fresh process finds it
     if (matrixStack.base != nullptr) stackFree(&matrixStack);
@@ -108,15 +133,42 @@ void resetBenchmark() {
     resetMeasurement();
 }
 
+namespace {
+
+// The figures of the run as the globals hold them after it.
+void collectFigures(RunResult& r) {
+    r.completed = framesAtEnd != 0;
+    r.frames = framesAtEnd;
+    r.seconds = runSeconds;
+    r.averageTimes100 = averageTimes100();
+    // Without a non-zero sample the extremes keep their start values, which are not rates.
+    if (fpsMin != 9999999) {
+        r.fpsMin = fpsMin;
+        r.fpsMax = fpsMax;
+    }
+    r.device = toUtf8(oemInfo);
+    r.version = versionText;
+    r.present = renderContext.present;
+    r.memory = runMemory();
+    r.url = launchedUrl;
+    r.stepMs = virtualStep;
+    r.sceneFile = dataDir / kSceneFileName;
+    r.textureFile = dataDir / kTextureFileName;
+    r.benchTriangles = benchObject != nullptr ? benchObject->faceCount : 0;
+}
+
+}  // namespace
+
 RunResult runBenchmark(Host& host, const RunSettings& settings) {
-    RunResult result{0, {}, 0, false};
+    RunResult result;
     setHost(&host);
-    if (!host.claimInstance()) {
+    if (const InstanceClaim claim = host.claimInstance(); !claim.first) {
         result.secondInstance = true;
+        result.otherPid = claim.otherPid;
         return result;
     }
-    if (!host.openWindow(result.error)) {
-        result.status = 1;
+    if (Result opened = host.openWindow(); !opened) {
+        result.outcome = std::move(opened);
         return result;
     }
     DisplayHost hooks = host.displayHooks();
@@ -125,12 +177,12 @@ RunResult runBenchmark(Host& host, const RunSettings& settings) {
 
     runSeconds = settings.seconds;
     virtualStep = settings.stepMs;
+    dataDir = settings.dataDir;
     anyKeyPressed = 0;
     std::fill(std::begin(keyState), std::end(keyState), uint8_t{0});
-    if (startup() == 0) {
+    if (Result started = startup(); !started) {
         benchmarkState.exit = 1;
-        result.status = 1;
-        result.error = startupError();
+        result.outcome = std::move(started);
     }
     // Detection runs whether start-up succeeded or not, as on the handheld.
     detectDisplay(&renderContext);
@@ -143,9 +195,11 @@ RunResult runBenchmark(Host& host, const RunSettings& settings) {
             windowProc(event);
             continue;
         }
-        idlePass();
+        const FrameRecord frame = idlePass();
         ++result.passes;
         virtualNow += virtualStep;
+        // The memory figures are read once, as the run ends, so every report agrees.
+        if (frame.screen == Screen::lastRunning) static_cast<void>(runMemory());
         if (settings.maxPasses != 0 && result.passes >= settings.maxPasses) benchmarkState.exit = 1;
     }
     benchmarkState.exit = 1;
@@ -153,6 +207,7 @@ RunResult runBenchmark(Host& host, const RunSettings& settings) {
     host.closeInput();
     host.closeDisplay();
     host.destroyWindow();
+    if (result.outcome) collectFigures(result);
     return result;
 }
 

@@ -15,9 +15,16 @@ std::string launchedUrl;
 
 namespace {
 
-void endAfterLaunch(const std::string& url) {
+MemoryStatus memory{};
+bool memoryRead = false;
+
+void endAfterLaunch(const std::string& url, bool open) {
     launchedUrl = url;
-    activeHost()->openBrowser(url);
+    if (open) {
+        activeHost()->openBrowser(url);
+    } else {
+        activeHost()->showUrl(url);
+    }
     benchmarkState.title = 0;
     benchmarkState.running = 0;
     benchmarkState.results = 0;
@@ -100,8 +107,22 @@ std::string makerAddressLine() {
     return "~" + host;
 }
 
-void launchUpload() { endAfterLaunch(resultsUrl(activeHost()->memoryStatus())); }
+const MemoryStatus& runMemory() {
+    if (!memoryRead && activeHost() != nullptr) {
+        memory = activeHost()->memoryStatus();
+        memoryRead = true;
+    }
+    return memory;
+}
 
-void openWebsite() { endAfterLaunch(makerUrl()); }
+void forgetRunMemory() {
+    memory = MemoryStatus{};
+    memoryRead = false;
+}
+
+// A result of the virtual clock is not a measurement: its URL is shown, never sent.
+void launchUpload() { endAfterLaunch(resultsUrl(runMemory()), !onVirtualClock()); }
+
+void openWebsite() { endAfterLaunch(makerUrl(), true); }
 
 }  // namespace veloxia

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The scene file: object blocks from the start of the file, the object count in its last
 // 4 bytes. Loading reads every object into temporaries and checks every count and index
-// before the table is touched; the table then takes the new objects as a whole.
+// before the table is touched; the table then takes the new objects as a whole, and the arrays
+// of the objects it held are kept until freeScene(), so nothing handed out earlier dangles.
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -26,13 +27,18 @@ using data::FileReader;
 using data::readLe16;
 using data::readLe32;
 
-constexpr int kRecordBytes = 32;          // a vertex or a face record in the file
-constexpr int kObjectHeaderBytes = 56;    // name, matrix, vertex count, face count
-
 // Where the loaded objects' face records start in the file, to name the place of a face
 // whose texture turns out to be missing once the texture file is loaded.
 std::filesystem::path loadedScenePath;
 std::array<int64_t, kMaxSceneObjects> loadedFaceOffsets{};
+
+// The arrays of objects that a later load replaced, kept alive for whatever still points
+// into them.
+struct RetiredObject {
+    std::unique_ptr<MeshVertex[]> vertices;
+    std::unique_ptr<MeshFace[]> faces;
+};
+std::vector<RetiredObject> retired;
 
 // An object name as messages show it: bytes outside printable ASCII become '?', so a
 // hostile name cannot drive the terminal the reason is printed on.
@@ -45,14 +51,15 @@ std::string shown(const char* name) {
 }
 
 bool readHeader(FileReader& in, int index, SceneObject& object) {
-    uint8_t bytes[kObjectHeaderBytes];
+    uint8_t bytes[kSceneObjectHeaderBytes];
     const int64_t start = in.offset();
     if (!in.read(bytes, sizeof bytes)) return false;
-    if (!std::memchr(bytes, 0, 24)) {
-        in.fail(start, describe("object %d: the name is not terminated within 24 bytes", index));
+    if (!std::memchr(bytes, 0, kSceneNameBytes)) {
+        in.fail(start, describe("object %d: the name is not terminated within %d bytes", index,
+                                kSceneNameBytes));
         return false;
     }
-    std::memcpy(object.name, bytes, 24);
+    std::memcpy(object.name, bytes, kSceneNameBytes);
     object.active = 1;
     object.worldMember = 0;
     for (int i = 0; i < 12; ++i) object.matrix[i] = int16_t(readLe16(bytes + 24 + 2 * i));
@@ -69,7 +76,7 @@ bool readHeader(FileReader& in, int index, SceneObject& object) {
 bool readVertices(FileReader& in, SceneObject& object) {
     object.vertices = std::make_unique<MeshVertex[]>(size_t(object.vertexCount));
     for (int32_t n = 0; n < object.vertexCount; ++n) {
-        uint8_t bytes[kRecordBytes];
+        uint8_t bytes[kSceneRecordBytes];
         if (!in.read(bytes, sizeof bytes)) return false;
         int16_t f[16];
         for (int i = 0; i < 16; ++i) f[i] = int16_t(readLe16(bytes + 2 * i));
@@ -83,7 +90,7 @@ bool readVertices(FileReader& in, SceneObject& object) {
 bool readFaces(FileReader& in, SceneObject& object) {
     object.faces = std::make_unique<MeshFace[]>(size_t(object.faceCount));
     for (int32_t n = 0; n < object.faceCount; ++n) {
-        uint8_t bytes[kRecordBytes];
+        uint8_t bytes[kSceneRecordBytes];
         const int64_t start = in.offset();
         if (!in.read(bytes, sizeof bytes)) return false;
         MeshFace& face = object.faces[n];
@@ -115,12 +122,12 @@ bool readFaces(FileReader& in, SceneObject& object) {
 
 bool readObject(FileReader& in, int64_t end, int index, SceneObject& object, int64_t& faceOffset) {
     const int64_t start = in.offset();
-    if (end - start < kObjectHeaderBytes) {
+    if (end - start < kSceneObjectHeaderBytes) {
         in.fail(start, describe("object %d of the count is missing or cut short", index));
         return false;
     }
     if (!readHeader(in, index, object)) return false;
-    const int64_t claimed = (int64_t(object.vertexCount) + object.faceCount) * kRecordBytes;
+    const int64_t claimed = (int64_t(object.vertexCount) + object.faceCount) * kSceneRecordBytes;
     if (claimed > end - in.offset()) {
         in.fail(start + 48, describe("object \"%s\" claims %d vertices and %d faces (%lld bytes), "
                                      "but only %lld bytes lie before the object count",
@@ -147,25 +154,27 @@ int32_t loadScene(FileReader& in) {
     const int64_t end = in.size() - 4;
     int32_t count = 0;
     if (!in.seek(end) || !in.readI32(count) || !in.seek(0)) return 0;
-    if (count < 0) return in.fail(end, describe("the object count %d is negative", count));
     if (count > kMaxSceneObjects) {
         return in.fail(end, describe("the object count %d is above the limit of %d", count,
                                      kMaxSceneObjects));
     }
+    count = std::max(count, 0);  // a count of 0 or less loads no object
     std::vector<SceneObject> objects(static_cast<size_t>(count));
     std::array<int64_t, kMaxSceneObjects> faceOffsets{};
     for (int i = 0; i < count; ++i) {
         if (!readObject(in, end, i, objects[size_t(i)], faceOffsets[size_t(i)])) return 0;
     }
-    if (in.offset() != end) {
-        return in.fail(in.offset(), describe("%lld bytes lie between the last object and the "
-                                             "object count",
-                                             static_cast<long long>(end - in.offset())));
-    }
-    // Everything checked: the table takes the new objects, entries past them are emptied.
-    // Moving keeps the vertex arrays in place, so the faces' corners stay valid.
+    // Bytes between the last object and the count are not read: the count is found by its
+    // place at the end, not by walking the blocks.
+    //
+    // Everything checked: the table takes the new objects, entries past them are emptied, and
+    // the arrays they held are kept. Moving keeps the arrays in place, so the faces' corners
+    // stay valid.
+    retired.reserve(retired.size() + kMaxSceneObjects);  // no allocation once the table changes
     for (int i = 0; i < kMaxSceneObjects; ++i) {
-        SceneTable[i] = i < count ? std::move(objects[size_t(i)]) : SceneObject{};
+        SceneObject& entry = SceneTable[i];
+        if (entry.vertices || entry.faces) retired.push_back({std::move(entry.vertices), std::move(entry.faces)});
+        entry = i < count ? std::move(objects[size_t(i)]) : SceneObject{};
     }
     sceneObjectCount = count;
     loadedScenePath = in.path();
@@ -194,21 +203,38 @@ SceneObject* findSceneObject(const char* name) {
     return nullptr;
 }
 
-int32_t checkSceneTextures() {
-    for (int i = 0; i < sceneObjectCount; ++i) {
-        const SceneObject& object = SceneTable[i];
-        for (int32_t n = 0; n < object.faceCount; ++n) {
-            const int entry = tableEntry(object.faces[n].texture);
-            if (entry >= 0 && entry < textureCount && TextureTable[entry].texels) continue;
-            return data::loadFailure(
-                loadedScenePath, loadedFaceOffsets[size_t(i)] + int64_t(n) * kRecordBytes + 24,
-                describe("object \"%s\", face %d uses texture %d, but the texture file holds "
-                         "%d textures",
-                         shown(object.name).c_str(), n, entry, textureCount));
-        }
+int32_t checkObjectTextures(const SceneObject* object) {
+    if (!object) return 1;
+    const std::less<const SceneObject*> before;
+    const bool loaded = !before(object, SceneTable) && before(object, SceneTable + sceneObjectCount);
+    for (int32_t n = 0; n < object->faceCount; ++n) {
+        const int entry = tableEntry(object->faces[n].texture);
+        if (entry >= 0 && entry < textureCount && TextureTable[entry].texels) continue;
+        const int64_t faceOffset = loaded ? loadedFaceOffsets[size_t(object - SceneTable)] : 0;
+        return data::loadFailure(
+            loaded ? loadedScenePath : std::filesystem::path(),
+            loaded ? faceOffset + int64_t(n) * kSceneRecordBytes + 24 : 0,
+            describe("object \"%s\", face %d uses texture %d, but the texture file holds "
+                     "%d textures",
+                     shown(object->name).c_str(), n, entry, std::max(textureCount, 0)));
     }
     data::loadSuccess(loadedScenePath);
     return 1;
+}
+
+int32_t checkSceneTextures() {
+    for (int i = 0; i < sceneObjectCount; ++i) {
+        if (checkObjectTextures(&SceneTable[i]) == 0) return 0;
+    }
+    data::loadSuccess(loadedScenePath);
+    return 1;
+}
+
+void freeScene() {
+    for (SceneObject& entry : SceneTable) entry = SceneObject{};
+    sceneObjectCount = 0;
+    retired.clear();
+    retired.shrink_to_fit();
 }
 
 void centreSceneObject(SceneObject* object) {

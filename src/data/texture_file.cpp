@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The texture file: the texture count, then per texture six header fields and its frames of
 // ColorIndex texels. Textures are read and checked into temporaries; the table's entries then
-// take the new contents in place, so faces that name an entry by its address stay valid.
+// take the new contents in place, so faces that name an entry by its address stay valid, and
+// the frames they held are kept until freeTextures(), so no texels pointer handed out dangles.
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -21,29 +23,28 @@ using data::describe;
 using data::FileReader;
 using data::readLe32;
 
-constexpr int kTextureHeaderBytes = 24;
+// Frames a replaced texture file held, kept alive for whatever still points at their texels.
+std::vector<std::unique_ptr<uint16_t[]>> retiredFrames;
 
-bool isPowerOfTwoSide(int32_t side) {
-    return side >= 1 && side <= kMaxTextureSide && (side & (side - 1)) == 0;
-}
-
-// Width and height: powers of two, and few enough texels that the 16.16 wrap masks fit in
-// 32 bits (the fillers' v * width would overflow beyond that).
+// Width and height: at least 1, and few enough texels that the 16.16 texel index stays within
+// 32 bits. Sides that are not powers of two are kept: the masks then wrap coordinates unevenly,
+// as on the original, but (u & uMask) + (v & vMask) still never passes the last texel. The draw
+// mode is kept whatever it is.
 bool checkHeader(FileReader& in, int64_t start, int index, const Texture& t) {
-    if (!isPowerOfTwoSide(t.width) || !isPowerOfTwoSide(t.height) ||
-        t.width * t.height > kMaxTextureTexels) {
-        in.fail(start, describe("texture %d: size %dx%d is not a power of two per side of at most "
-                                "%d texels and %d texels in all",
-                                index, t.width, t.height, kMaxTextureSide, kMaxTextureTexels));
+    if (t.width < 1 || t.height < 1) {
+        in.fail(start, describe("texture %d: size %dx%d holds no texels", index, t.width, t.height));
         return false;
     }
-    if (t.drawMode < 0 || t.drawMode > 3) {
-        in.fail(start + 8, describe("texture %d: draw mode %d is not one of 0..3", index, t.drawMode));
+    if (int64_t(t.width) * t.height > kMaxTextureTexels) {
+        in.fail(start, describe("texture %d: size %dx%d holds %lld texels, more than the limit of "
+                                "%d a frame",
+                                index, t.width, t.height,
+                                static_cast<long long>(int64_t(t.width) * t.height), kMaxTextureTexels));
         return false;
     }
-    if (t.frameCount < 1 || t.frameCount > kMaxTextureFrames) {
-        in.fail(start + 16, describe("texture %d: frame count %d is outside 1..%d", index,
-                                     t.frameCount, kMaxTextureFrames));
+    if (t.frameCount < 1) {
+        in.fail(start + 16, describe("texture %d: frame count %d; at least 1 frame is needed", index,
+                                     t.frameCount));
         return false;
     }
     const int64_t bytes = int64_t(t.frameCount) * t.width * t.height * 2;
@@ -58,22 +59,12 @@ bool checkHeader(FileReader& in, int64_t start, int index, const Texture& t) {
     return true;
 }
 
-// Reads one frame of width x height little-endian texels. Each must be a ColorIndex at shade
-// level 0: the fillers add a level to it and present looks the sum up in the 16384-entry ShadeLut.
-bool readFrame(FileReader& in, int index, int frame, int32_t texelCount, uint16_t* texels) {
-    const int64_t start = in.offset();
+// Reads one frame of width x height little-endian texels, kept as stored: a texel with shade
+// bits set only shows brighter, and present reads every pixel through its low 14 bits.
+bool readFrame(FileReader& in, int32_t texelCount, uint16_t* texels) {
     auto* bytes = reinterpret_cast<uint8_t*>(texels);
     if (!in.read(bytes, size_t(texelCount) * 2)) return false;
-    for (int32_t i = 0; i < texelCount; ++i) {
-        const uint16_t texel = data::readLe16(bytes + 2 * i);  // both bytes read before the store
-        if (texel & 0xC01F) {
-            in.fail(start + 2 * int64_t(i),
-                    describe("texture %d, frame %d: texel %d (0x%04X) is not a colour at shade "
-                             "level 0", index, frame, i, texel));
-            return false;
-        }
-        texels[i] = texel;
-    }
+    for (int32_t i = 0; i < texelCount; ++i) texels[i] = data::readLe16(bytes + 2 * i);  // both bytes read before the store
     return true;
 }
 
@@ -95,7 +86,7 @@ bool readTexture(FileReader& in, int index, Texture& t) {
     t.frames.resize(size_t(t.frameCount));
     for (int f = 0; f < t.frameCount; ++f) {
         t.frames[size_t(f)] = std::make_unique<uint16_t[]>(size_t(texelCount));
-        if (!readFrame(in, index, f, texelCount, t.frames[size_t(f)].get())) return false;
+        if (!readFrame(in, texelCount, t.frames[size_t(f)].get())) return false;
     }
     t.frameIndex = 0;
     t.frameTimer = 0;
@@ -107,22 +98,25 @@ bool readTexture(FileReader& in, int index, Texture& t) {
 int32_t loadTextures(FileReader& in) {
     int32_t count = 0;
     if (!in.readI32(count)) return 0;
-    if (count < 0) return in.fail(0, describe("the texture count %d is negative", count));
     if (count > kMaxTextures) {
         return in.fail(0, describe("the texture count %d is above the limit of %d", count,
                                    kMaxTextures));
     }
+    count = std::max(count, 0);  // a count of 0 or less loads nothing
     std::vector<Texture> textures(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         if (!readTexture(in, i, textures[size_t(i)])) return 0;
     }
-    if (in.remaining() != 0) {
-        return in.fail(in.offset(), describe("%lld bytes follow the last texture",
-                                             static_cast<long long>(in.remaining())));
-    }
-    // Entries keep their addresses (faces point at them); their contents are replaced, and
-    // entries past the new count are emptied. Moving keeps the frames, so texels stays valid.
+    // Bytes after the last texture are not read: the loader reads `count` textures and stops.
+    //
+    // Entries keep their addresses (faces point at them); their contents are replaced, entries
+    // past the new count are emptied, and the frames they held are kept. Moving keeps the
+    // frames, so texels stays valid.
+    size_t replaced = 0;
+    for (const Texture& t : TextureTable) replaced += t.frames.size();
+    retiredFrames.reserve(retiredFrames.size() + replaced);  // no allocation once the table changes
     for (int i = 0; i < kMaxTextures; ++i) {
+        for (auto& frame : TextureTable[i].frames) retiredFrames.push_back(std::move(frame));
         TextureTable[i] = i < count ? std::move(textures[size_t(i)]) : Texture{};
     }
     textureCount = count;
@@ -140,6 +134,13 @@ int32_t loadTextureFile(const std::filesystem::path& path) {
     } catch (const std::bad_alloc&) {
         return in.fail(in.offset(), "not enough memory for the textures");
     }
+}
+
+void freeTextures() {
+    for (Texture& t : TextureTable) t = Texture{};
+    textureCount = 0;
+    retiredFrames.clear();
+    retiredFrames.shrink_to_fit();
 }
 
 // Average of the texels at full shade level, as the ShadeLut shows them; an empty texture

@@ -24,8 +24,6 @@ using data::describe;
 using data::FileReader;
 using data::readLe16;
 
-constexpr int kTgaHeaderBytes = 18;
-
 bool isSizeStep(int32_t side) {
     return side == 8 || side == 16 || side == 32 || side == 64 || side == 128;
 }

@@ -3,7 +3,6 @@
 // the render context's shade slot can hold.
 #include <veloxia/display.h>
 #include <veloxia/fixedmath.h>
-#include <veloxia/lights.h>
 
 #include <cstdint>
 
@@ -32,7 +31,6 @@ int16_t atLeastOne(int32_t result) { return int16_t(result < 1 ? 1 : result); }
 }  // namespace
 
 void initShading(int farZ, int rangeShift) {
-    setLightCount(0);  // point lights off
     fogFar = wrapNeg(farZ);
     buildShadeLut();
     buildReciprocalTables();

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/app.h"
 #include "host/system_info.h"
 
 extern char** environ;
@@ -48,14 +47,14 @@ int32_t endingRow(Ending ending) {
 
 HeadlessHost::HeadlessHost(HeadlessConfig config) : SystemHost(config.system), config_(std::move(config)) {}
 
-bool HeadlessHost::openWindow(std::string&) {
+Result HeadlessHost::openWindow() {
     // Ctrl-C or a polite kill end the program like a quit request, at the next poll.
     struct sigaction action {};
     action.sa_handler = &requestStop;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
-    return true;
+    return Result::success();
 }
 
 bool HeadlessHost::pollEvent(HostEvent& event) {
@@ -79,14 +78,15 @@ bool HeadlessHost::pollEvent(HostEvent& event) {
     return true;
 }
 
-void HeadlessHost::framePresented() {
-    if (benchmarkState.results != 0) resultsShown_ = true;
-    if (config_.progress) showProgress();
+void HeadlessHost::framePresented(const FrameRecord& frame) {
+    SystemHost::framePresented(frame);
+    if (frame.screen == Screen::results || frame.screen == Screen::lastRunning) resultsShown_ = true;
+    if (config_.progress) showProgress(frame);
 }
 
-void HeadlessHost::showProgress() {
+void HeadlessHost::showProgress(const FrameRecord& frame) {
     const uint32_t now = monotonicMilliseconds();
-    if (benchmarkState.running == 0) {
+    if (frame.screen != Screen::running) {
         if (progressShown_) std::fputs("\r\033[K", stdout);
         progressShown_ = false;
         return;
@@ -94,9 +94,8 @@ void HeadlessHost::showProgress() {
     if (progressShown_ && now - lastProgress_ < 250) return;
     lastProgress_ = now;
     progressShown_ = true;
-    const int32_t left = static_cast<int32_t>(endTick - tickCount());
-    const int32_t seconds = left > 0 ? (left + 999) / 1000 : 0;
-    std::printf("\r\033[K%4d s left  %s fps", static_cast<int>(seconds), fpsText[0] != 0 ? fpsText : "-");
+    const uint32_t seconds = (frame.msLeft + 999) / 1000;
+    std::printf("\r\033[K%4u s left  %s fps", seconds, frame.rate[0] != 0 ? frame.rate : "-");
     std::fflush(stdout);
 }
 

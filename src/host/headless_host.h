@@ -24,15 +24,15 @@ class HeadlessHost : public SystemHost {
 public:
     explicit HeadlessHost(HeadlessConfig config);
 
-    bool claimInstance() override { return true; }
-    bool openWindow(std::string& error) override;
+    InstanceClaim claimInstance() override { return {true, 0}; }
+    Result openWindow() override;
     bool pollEvent(HostEvent& event) override;
-    void framePresented() override;
+    void framePresented(const FrameRecord& frame) override;
     void openBrowser(const std::string& url) override;
     void closeDisplay() override;
 
 private:
-    void showProgress();
+    void showProgress(const FrameRecord& frame);
 
     HeadlessConfig config_;
     bool started_ = false;

@@ -18,6 +18,8 @@
 #if VX_WITH_SDL
 #include "host/sdl_host.h"
 #endif
+#include "host/system_info.h"
+#include "host/validate_command.h"
 
 using namespace veloxia;
 
@@ -74,6 +76,17 @@ bool flushOutput() {
 int main(int argc, char** argv) {
     Options o;
     if (const int status = parseOptions(argc, argv, o); status >= 0) return status;
+    const std::filesystem::path dataDir = o.data.empty() ? executableDirectory() : std::filesystem::path(o.data);
+    if (o.validate) {
+        if (!o.writeReference.empty()) return writeReferenceCommand(dataDir, o.writeReference);
+        std::error_code ignored;
+        if (!o.screenshot.empty() && !std::filesystem::is_directory(o.screenshot, ignored)) {
+            std::fprintf(stderr, "veloxia3dbench: with --validate, --screenshot names a directory; %s is none\n",
+                         o.screenshot.c_str());
+            return 2;
+        }
+        return validateCommand(dataDir, o.screenshot);
+    }
     if (!o.screenshot.empty()) {
         if (const std::string problem = screenshotPathProblem(o.screenshot); !problem.empty()) {
             std::fprintf(stderr, "veloxia3dbench: cannot save the screenshot to %s: %s\n", o.screenshot.c_str(),
@@ -84,6 +97,11 @@ int main(int argc, char** argv) {
     // Without a display SDL would pick an invisible driver and wait on an unseen title screen,
     // so headless is decided before any video is opened. A build without SDL has no window at all.
     const bool headless = o.headless || !haveDisplay() || !VX_WITH_SDL;
+    if (o.upload && o.stepMs != 0) {
+        std::fprintf(stderr, "veloxia3dbench: --upload sends a measured result, and a run on the virtual clock "
+                             "(--step-ms) is not one; leave out --step-ms\n");
+        return 2;
+    }
     if (!headless && (o.upload || o.website)) {
         std::fprintf(stderr, "veloxia3dbench: --upload and --website choose how a headless run ends; "
                              "in a window, tap the results screen\n");
@@ -99,24 +117,28 @@ int main(int argc, char** argv) {
         host = std::make_unique<HeadlessHost>(HeadlessConfig{system, ending(o), isatty(STDOUT_FILENO) != 0 && !o.json});
     }
 
-    const RunSettings settings{o.seconds, presentRoutine(o.display), o.stepMs, o.frames};
+    // Which data a run uses is never a guess: the files are named before anything is drawn.
+    std::error_code ignored;
+    const std::filesystem::path shownDir = std::filesystem::weakly_canonical(dataDir, ignored);
+    std::fprintf(stderr, "veloxia3dbench: data files %s and %s\n", (shownDir / kSceneFileName).c_str(),
+                 (shownDir / kTextureFileName).c_str());
+    const RunSettings settings{o.seconds, presentRoutine(o.display), o.stepMs, o.frames, dataDir};
     const RunResult run = runBenchmark(*host, settings);
     if (run.secondInstance) {
         std::fprintf(stderr, "veloxia3dbench: already running; its window was brought to the front\n");
         return 0;
     }
-    if (run.status != 0) {
-        std::fprintf(stderr, "veloxia3dbench: %s\n", run.error.c_str());
+    if (!run.outcome) {
+        std::fprintf(stderr, "veloxia3dbench: %s\n", run.outcome.reason().c_str());
         return 1;
     }
     // The results come out even when the screenshot cannot be saved: the run is not lost.
     const bool saved = o.screenshot.empty() || saveScreenshot(*host, o.screenshot);
 
-    const RunReport report = collectReport(run.passes, host->memoryStatus());
     if (o.json) {
-        std::fputs(resultJson(report).c_str(), stdout);
-    } else if (report.completed) {
-        std::fputs(resultLines(report).c_str(), stdout);
+        std::fputs(resultJson(run).c_str(), stdout);
+    } else if (run.completed) {
+        std::fputs(resultLines(run).c_str(), stdout);
     } else {
         std::printf("The run was ended before its results (%llu frames shown).\n",
                     static_cast<unsigned long long>(run.passes));

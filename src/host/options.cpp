@@ -32,6 +32,14 @@ int parseOptions(int argc, const char* const* argv, Options& o) {
     auto* upload = cli.add_flag("--upload", o.upload, "Headless: end by sending the results (starts the browser)");
     auto* website = cli.add_flag("--website", o.website, "Headless: end by opening the maker's web page");
     upload->excludes(website);
+    cli.add_option("--data", o.data, "Read the data files veloxia3dbench1 and veloxia3dbench2 from DIR")
+        ->type_name("DIR");
+    auto* validate = cli.add_flag("--validate",
+                                  o.validate, "Check this build: play the deterministic frames and compare each with "
+                                              "the reference built in (with --screenshot DIR, save the first that differs)");
+    cli.add_option("--write-reference", o.writeReference,
+                   "With --validate: write new reference digests to FILE and list the frames that changed")
+        ->type_name("FILE")->needs(validate);
     cli.footer("Exit status: 0 on every normal ending, 1 when the benchmark cannot start or run, 2 on bad usage.");
     try {
         cli.parse(argc, argv);

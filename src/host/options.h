@@ -21,6 +21,9 @@ struct Options {
     std::string screenshot;              // PNG of the last screen shown
     bool upload = false;                 // headless ending: send the results
     bool website = false;                // headless ending: open the maker's page
+    std::string data;                    // directory of the data files (empty: beside the program)
+    bool validate = false;               // compare the deterministic frames with the reference
+    std::string writeReference;          // record the reference digests into this C++ file
 };
 
 // Parses the command line. Returns -1 when the program should run, otherwise the exit status

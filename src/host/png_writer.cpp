@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "atomic_file.h"
+#include "util/atomic_file.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO

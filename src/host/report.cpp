@@ -5,8 +5,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/app.h"
-
 namespace veloxia {
 
 namespace {
@@ -26,41 +24,24 @@ std::string displayRoutineName(PresentFn present) {
     return "other";
 }
 
-RunReport collectReport(uint64_t passes, const MemoryStatus& memory) {
-    RunReport r{};
-    r.completed = framesAtEnd != 0;
-    r.frames = framesAtEnd;
-    r.averageTimes100 = averageTimes100();
-    r.fpsMin = fpsMin;
-    r.fpsMax = fpsMax;
-    r.seconds = runSeconds;
-    r.passes = passes;
-    r.device = toUtf8(oemInfo);
-    r.version = versionText;
-    r.display = displayRoutineName(renderContext.present);
-    r.url = launchedUrl;
-    r.memory = memory;
-    return r;
+std::string resultLines(const RunResult& report) {
+    return "Average FPS: " + hundredths(report.averageTimes100) + "\nMin FPS: " + std::to_string(report.fpsMin.value_or(9999999)) +
+           "\nMax FPS: " + std::to_string(report.fpsMax.value_or(0)) + "\n";
 }
 
-std::string resultLines(const RunReport& report) {
-    return "Average FPS: " + hundredths(report.averageTimes100) + "\nMin FPS: " + std::to_string(report.fpsMin) +
-           "\nMax FPS: " + std::to_string(report.fpsMax) + "\n";
-}
-
-std::string resultJson(const RunReport& report) {
+std::string resultJson(const RunResult& report) {
     nlohmann::ordered_json j;
     j["completed"] = report.completed;
     // The nearest double to the two-decimal value, which prints as exactly those decimals.
     j["average"] = report.averageTimes100 / 100.0;
     j["frames"] = report.frames;
-    j["min"] = report.fpsMin;
-    j["max"] = report.fpsMax;
+    j["min"] = report.fpsMin.value_or(9999999);
+    j["max"] = report.fpsMax.value_or(0);
     j["seconds"] = report.seconds;
     j["passes"] = report.passes;
     j["device"] = report.device;
     j["version"] = report.version;
-    j["display"] = report.display;
+    j["display"] = displayRoutineName(report.present);
     j["memory"] = {{"load_percent", report.memory.loadPercent},
                    {"total_bytes", report.memory.totalBytes},
                    {"available_bytes", report.memory.availableBytes}};

@@ -3,7 +3,6 @@
 
 #include <cstring>
 
-#include "app/app.h"
 
 namespace veloxia {
 
@@ -27,18 +26,18 @@ bool keyCode(SDL_Keycode key, int32_t& code) {
 // When DISPLAY or WAYLAND_DISPLAY names a display that does not answer, SDL quietly falls back
 // to a driver that shows nothing, and the title screen would wait for a tap forever. Those
 // drivers are taken only when SDL_VIDEODRIVER asks for them.
-bool realDisplay(std::string& error) {
+Result realDisplay() {
     const char* driver = SDL_GetCurrentVideoDriver();
     const std::string name = driver != nullptr ? driver : "";
-    if (name != "offscreen" && name != "dummy") return true;
+    if (name != "offscreen" && name != "dummy") return Result::success();
     const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
-    if (wanted != nullptr && name == wanted) return true;
+    if (wanted != nullptr && name == wanted) return Result::success();
     const char* x11 = SDL_getenv("DISPLAY");
     const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
-    error = std::string("no display answers at ") + (x11 != nullptr && *x11 != 0 ? "DISPLAY=" : "WAYLAND_DISPLAY=") +
-            (x11 != nullptr && *x11 != 0 ? x11 : wayland != nullptr ? wayland : "") +
-            "; run with --headless to benchmark without a window";
-    return false;
+    return Result::failure(std::string("no display answers at ") +
+                           (x11 != nullptr && *x11 != 0 ? "DISPLAY=" : "WAYLAND_DISPLAY=") +
+                           (x11 != nullptr && *x11 != 0 ? x11 : wayland != nullptr ? wayland : "") +
+                           "; run with --headless to benchmark without a window");
 }
 
 }  // namespace
@@ -84,16 +83,15 @@ SdlHost::~SdlHost() {
     destroyWindow();
 }
 
-bool SdlHost::claimInstance() { return instance_.claim(); }
+InstanceClaim SdlHost::claimInstance() { return instance_.claim(); }
 
-bool SdlHost::openWindow(std::string& error) {
+Result SdlHost::openWindow() {
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        error = std::string("cannot open the display: ") + SDL_GetError();
-        return false;
+        return Result::failure(std::string("cannot open the display: ") + SDL_GetError());
     }
     sdlStarted_ = true;
-    if (!realDisplay(error)) return false;
+    if (Result shown = realDisplay(); !shown) return shown;
     const int scale = config_.scale;
     const Uint32 flags = SDL_WINDOW_RESIZABLE | (config_.fullscreen ? static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP) : 0u);
     window_ = SDL_CreateWindow(kWindowTitle, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
@@ -103,10 +101,7 @@ bool SdlHost::openWindow(std::string& error) {
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
                                      kScreenWidth, kScreenHeight);
     }
-    if (texture_ == nullptr) {
-        error = std::string("cannot create the window: ") + SDL_GetError();
-        return false;
-    }
+    if (texture_ == nullptr) return Result::failure(std::string("cannot create the window: ") + SDL_GetError());
     // No vsync and no limiter: the frame rate is the renderer's.
     SDL_RenderSetVSync(renderer_, 0);
     SDL_RenderSetLogicalSize(renderer_, kScreenWidth, kScreenHeight);
@@ -114,7 +109,7 @@ bool SdlHost::openWindow(std::string& error) {
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
-    return true;
+    return Result::success();
 }
 
 bool SdlHost::pollEvent(HostEvent& event) {
@@ -130,7 +125,8 @@ bool SdlHost::pollEvent(HostEvent& event) {
     return false;
 }
 
-void SdlHost::framePresented() {
+void SdlHost::framePresented(const FrameRecord& frame) {
+    SystemHost::framePresented(frame);
     if (texture_ == nullptr) return;
     void* pixels = nullptr;
     int pitch = 0;

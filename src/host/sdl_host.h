@@ -30,10 +30,10 @@ public:
     explicit SdlHost(SdlConfig config);
     ~SdlHost() override;
 
-    bool claimInstance() override;
-    bool openWindow(std::string& error) override;
+    InstanceClaim claimInstance() override;
+    Result openWindow() override;
     bool pollEvent(HostEvent& event) override;
-    void framePresented() override;
+    void framePresented(const FrameRecord& frame) override;
     void openBrowser(const std::string& url) override;
     void closeDisplay() override;
     void destroyWindow() override;

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
-// One benchmark window per user. The first instance binds an abstract Unix datagram socket;
-// a second start finds the name taken, sends "raise" to the first and ends.
+// One benchmark run per user, window or headless. The first instance listens on an abstract
+// Unix stream socket; a second start finds the name taken, connects (which tells it the first
+// one's process id), asks it to come to the front and ends.
 #pragma once
 
 #include <string>
+
+#include "app/host_interface.h"
 
 namespace veloxia {
 
@@ -17,9 +20,10 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // True for the first instance (also when sockets are unavailable: the benchmark then runs
-    // unguarded); false when another instance holds the name and has been asked to raise.
-    bool claim();
+    // First for the first instance (also when sockets are unavailable: the benchmark then runs
+    // unguarded); otherwise another instance holds the name, has been asked to raise, and its
+    // process id is given when the system tells it.
+    InstanceClaim claim();
     // True when a later start asked this instance to come to the front. Never blocks.
     bool raiseRequested();
 

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "app/app.h"
 #include "host/system_info.h"
 
 namespace veloxia {
@@ -13,6 +12,8 @@ SystemHost::SystemHost(SystemHostConfig config) : config_(std::move(config)) {
 }
 
 uint32_t SystemHost::ticks() { return monotonicMilliseconds(); }
+uint64_t SystemHost::nanoseconds() { return monotonicNanoseconds(); }
+void SystemHost::framePresented(const FrameRecord& frame) { lastScreen_ = frame.screen; }
 std::u16string SystemHost::oemInfo() { return oem_; }
 MemoryStatus SystemHost::memoryStatus() { return readMemoryStatus(); }
 std::filesystem::path SystemHost::executableDirectory() { return veloxia::executableDirectory(); }
@@ -26,7 +27,8 @@ void SystemHost::screenshot(uint16_t* portrait) const {
 }
 
 void SystemHost::noteEvent(const HostEvent& event) {
-    if (event.kind == HostEvent::Kind::touch && benchmarkState.results != 0 && !haveResultsFrame_) {
+    const bool results = lastScreen_ == Screen::results || lastScreen_ == Screen::lastRunning;
+    if (event.kind == HostEvent::Kind::touch && results && !haveResultsFrame_) {
         readDisplayPortrait(resultsFrame_.data());
         haveResultsFrame_ = true;
     }
@@ -35,6 +37,12 @@ void SystemHost::noteEvent(const HostEvent& event) {
 void SystemHost::printUrl(const std::string& url) const {
     if (!config_.printUrls) return;
     std::printf("Opening in the browser: %s\n", url.c_str());
+    std::fflush(stdout);
+}
+
+void SystemHost::showUrl(const std::string& url) {
+    if (!config_.printUrls) return;
+    std::printf("Not sent (a result of the virtual clock is not a measurement): %s\n", url.c_str());
     std::fflush(stdout);
 }
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "host/host.h"
+#include "app/host_interface.h"
 
 namespace veloxia {
 
@@ -22,9 +22,12 @@ public:
     explicit SystemHost(SystemHostConfig config);
 
     uint32_t ticks() override;
+    uint64_t nanoseconds() override;
+    void framePresented(const FrameRecord& frame) override;
     std::u16string oemInfo() override;
     MemoryStatus memoryStatus() override;
     std::filesystem::path executableDirectory() override;
+    void showUrl(const std::string& url) override;
 
     // The picture a screenshot saves: the results screen as it was when an ending was chosen
     // from it (the ending's own frame is empty), otherwise the last presented frame.
@@ -38,6 +41,7 @@ protected:
 private:
     SystemHostConfig config_;
     std::u16string oem_;
+    Screen lastScreen_ = Screen::title;  // what the last presented frame showed
     bool haveResultsFrame_ = false;
     std::array<uint16_t, kScreenWidth * kScreenHeight> resultsFrame_{};
 };

@@ -104,11 +104,12 @@ std::filesystem::path executableDirectory() {
     return error ? std::filesystem::current_path() : exe.parent_path();
 }
 
-uint32_t monotonicMilliseconds() {
+uint32_t monotonicMilliseconds() { return static_cast<uint32_t>(monotonicNanoseconds() / 1000000u); }
+
+uint64_t monotonicNanoseconds() {
     timespec t{};
     clock_gettime(CLOCK_MONOTONIC, &t);
-    const uint64_t ms = uint64_t(t.tv_sec) * 1000u + uint64_t(t.tv_nsec) / 1000000u;
-    return static_cast<uint32_t>(ms);
+    return uint64_t(t.tv_sec) * 1000000000u + uint64_t(t.tv_nsec);
 }
 
 std::u16string widenUtf8(const std::string& text) {

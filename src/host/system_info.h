@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "host/host.h"
+#include "app/host_interface.h"
 
 namespace veloxia {
 
@@ -20,6 +20,8 @@ MemoryStatus readMemoryStatus(const std::filesystem::path& root = "/");
 std::filesystem::path executableDirectory();
 // Milliseconds since the machine started, wrapping at 2^32 (the handheld's tick count).
 uint32_t monotonicMilliseconds();
+// Nanoseconds since the machine started (CLOCK_MONOTONIC).
+uint64_t monotonicNanoseconds();
 // UTF-8 to UTF-16; bytes that are not UTF-8 become U+FFFD.
 std::u16string widenUtf8(const std::string& text);
 

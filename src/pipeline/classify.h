@@ -67,4 +67,8 @@ inline int32_t fillInOrder(const RenderContext* rc, const MeshFace& f, int32_t o
                             bottom.v, f.texture);
 }
 
+// Copies a blended face into the face store and queues the copy, if it is drawn at all; a full
+// store drops it. For faces whose own storage does not last until the flush.
+void storeAndQueue(MeshFace* f, int32_t copyVertices);
+
 }  // namespace veloxia::pipeline

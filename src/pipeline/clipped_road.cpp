@@ -16,8 +16,7 @@ namespace {
 
 enum class CornerState { projected, nearZone, dropped };
 
-// Depth marker of a corner in the near zone: not projected, its face goes to subdivision.
-constexpr int16_t kNearMarker = 1;
+using pipeline::kNearMarker;
 
 // A face is drawn only when some corner lies deeper than this view z.
 constexpr int32_t kTooCloseZ = -214;

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "engine/wrap.h"
+#include "pipeline/classify.h"
 
 namespace veloxia {
 
@@ -62,8 +63,8 @@ void transformMeshVertex(RenderContext* rc, const Mat34* m, MeshVertex* v) {
 void dispatchFace(RenderContext* rc, MeshFace* face, int32_t copyVertices) {
     if (face->texture->drawMode < 2) {
         drawFaceNow(rc, face);
-    } else if (MeshFace* stored = storeFace(&faceQueue, face, copyVertices)) {
-        queueFace(&renderContext, stored);
+    } else {
+        pipeline::storeAndQueue(face, copyVertices);
     }
 }
 

@@ -44,7 +44,7 @@ int32_t lightSum(const int16_t position[3], const int16_t normal[3]) {
     const int32_t count = std::clamp(lightCount, 0, kMaxLights);
     for (int i = 0; i < count; ++i) {
         const PointLight& l = lightTable[i];
-        if (l.type == 0) continue;
+        if (l.type != 1 && l.type != 2) continue;  // off, or a type that contributes nothing
         const int32_t dx = int32_t(l.x) - position[0];
         const int32_t dy = int32_t(l.y) - position[1];
         const int32_t dz = int32_t(l.z) - position[2];
@@ -53,14 +53,14 @@ int32_t lightSum(const int16_t position[3], const int16_t normal[3]) {
         const int32_t a = int32_t(uint32_t(l.intensity) - (((d2 >> 8) * l.falloff) >> 12));
         const int32_t dot = wrapAdd(wrapAdd(wrapMul(normal[0], dx), wrapMul(normal[1], dy)), wrapMul(normal[2], dz));
         if (d2 < 1024) {
-            sum = wrapAdd(sum, a);  // within 32 units: no direction term, whatever the (non-zero) type
+            sum = wrapAdd(sum, a);  // within 32 units: no direction term, for either type
             continue;
         }
         // d2 < radius2 <= 4095^2, so isqrt(d2) <= 4094 stays inside ReciprocalLut.
         const int32_t r = ReciprocalLut[isqrt(int(d2))];
         if (l.type == 2) {
             if (dot > 0) sum = wrapAdd(sum, int32_t(uint32_t(wrapMul(wrapMul(r, sar(dot, 12)), a)) >> 20));
-        } else if (l.type == 1) {
+        } else {
             const int32_t wrapped = wrapAdd(wrapMul(r, sar(dot, 12)), 0x100000);
             sum = wrapAdd(sum, int32_t(uint32_t(wrapMul(wrapped, a)) >> 21));
         }

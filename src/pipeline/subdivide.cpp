@@ -7,6 +7,7 @@
 #include <veloxia/pipeline.h>
 
 #include "engine/wrap.h"
+#include "pipeline/classify.h"
 #include "pipeline/vertex_stage.h"
 
 namespace veloxia {
@@ -39,8 +40,8 @@ void placePiece(RenderContext* rc, MeshFace* piece) {
         subdivideFace(rc, piece);
     } else if (piece->texture->drawMode < 2) {
         drawFaceNow(rc, piece);
-    } else if (MeshFace* stored = storeFace(&faceQueue, piece, 1)) {
-        queueFace(rc, stored);  // a full store drops the piece
+    } else {
+        pipeline::storeAndQueue(piece, 1);  // a full store drops the piece
     }
 }
 

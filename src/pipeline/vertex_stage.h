@@ -13,6 +13,10 @@
 
 namespace veloxia::pipeline {
 
+// Depth marker of a world-road vertex in the near zone: not projected this frame, its faces go
+// to subdivision. Projected depths are 64 or more, so it is never a real depth.
+inline constexpr int16_t kNearMarker = 1;
+
 // View-space components of a model position, as matTransformZ and matTransformXY compute them:
 // 2.14 entries times 16-bit coordinates, summed in 32 bits (wrapping), shifted right by 14,
 // plus the translation, kept to 16 bits.

@@ -5,6 +5,7 @@
 // The build copies every world vertex's model position into its sx, sy, depth fields and reads
 // positions from there (a face corner points at those fields), so building again after drawing
 // first reloads the model positions that the renderer overwrote.
+#include <veloxia/engine.h>
 #include <veloxia/world.h>
 
 #include <new>
@@ -71,24 +72,35 @@ void setBoundsCorners(Bounds* bounds, const Vec3* boxMin, const Vec3* boxMax) {
                           low16(sar(boxMin->z + boxMax->z, 1))};
 }
 
-bool centroidInBox(const MeshFace* face, const Vec3* boxMin, const Vec3* boxMax) {
-    const Vec3 a = positionOf(face->corner[0].vertex);
-    const Vec3 b = positionOf(face->corner[1].vertex);
-    const Vec3 c = positionOf(face->corner[2].vertex);
+namespace {
+
+// A grid box in 32 bits: the end of the last box along an axis may lie past 32767.
+struct GridBox {
+    int32_t lo[3], hi[3];
+};
+
+GridBox widened(const Vec3& lo, const Vec3& hi) { return {{lo.x, lo.y, lo.z}, {hi.x, hi.y, hi.z}}; }
+
+bool centroidInGrid(const MeshFace& face, const GridBox& box) {
+    const Vec3 a = positionOf(face.corner[0].vertex);
+    const Vec3 b = positionOf(face.corner[1].vertex);
+    const Vec3 c = positionOf(face.corner[2].vertex);
     // Division truncates toward zero: -1, -1, 0 average to 0.
-    const int16_t cx = low16((a.x + b.x + c.x) / 3);
-    const int16_t cy = low16((a.y + b.y + c.y) / 3);
-    const int16_t cz = low16((a.z + b.z + c.z) / 3);
+    const int32_t centroid[3] = {low16((a.x + b.x + c.x) / 3), low16((a.y + b.y + c.y) / 3),
+                                 low16((a.z + b.z + c.z) / 3)};
     // Half-open: a centroid on the boundary of two boxes belongs to the upper one.
-    return boxMin->x <= cx && cx < boxMax->x && boxMin->y <= cy && cy < boxMax->y && boxMin->z <= cz &&
-           cz < boxMax->z;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (centroid[axis] < box.lo[axis] || centroid[axis] >= box.hi[axis]) return false;
+    }
+    return true;
 }
 
-int addWorldCell(World* world, Vec3* boxMin, Vec3* boxMax) {
+// addWorldCell on a grid box; the tight box of the new cell is written to tightMin, tightMax.
+int addCell(World* world, const GridBox& box, Vec3* tightMin, Vec3* tightMax) {
     const int32_t index = world->cellCount;
     int32_t n = 0;
     forEachFace(world, [&](MeshFace& face) {
-        if (face.cell == -1 && centroidInBox(&face, boxMin, boxMax)) {
+        if (face.cell == -1 && centroidInGrid(face, box)) {
             face.cell = index;
             ++n;
         }
@@ -104,18 +116,28 @@ int addWorldCell(World* world, Vec3* boxMin, Vec3* boxMax) {
         if (face.cell == index) cell.faces[filled++] = &face;
     });
     // The tight box of the cell's vertices; it may reach beyond the grid box.
-    *boxMin = *boxMax = positionOf(cell.faces[0]->corner[0].vertex);
+    *tightMin = *tightMax = positionOf(cell.faces[0]->corner[0].vertex);
     for (int32_t i = 0; i < n; ++i) {
         for (const FaceCorner& corner : cell.faces[i]->corner) {
             const Vec3 p = positionOf(corner.vertex);
-            expandBoxMin(boxMin, &p);
-            expandBoxMax(boxMax, &p);
+            expandBoxMin(tightMin, &p);
+            expandBoxMax(tightMax, &p);
         }
     }
-    setBoundsCorners(&cell.bounds, boxMin, boxMax);
+    setBoundsCorners(&cell.bounds, tightMin, tightMax);
     cell.faceCount = n;
     world->cellCount = index + 1;
     return 1;
+}
+
+}  // namespace
+
+bool centroidInBox(const MeshFace* face, const Vec3* boxMin, const Vec3* boxMax) {
+    return centroidInGrid(*face, widened(*boxMin, *boxMax));
+}
+
+int addWorldCell(World* world, Vec3* boxMin, Vec3* boxMax) {
+    return addCell(world, widened(*boxMin, *boxMax), boxMin, boxMax);
 }
 
 // Division counts below 1 would give grid steps that never advance: such a call builds nothing
@@ -125,6 +147,7 @@ int buildWorld(World* world, SceneObject* objects, int32_t objectCount, int32_t 
     world->objects = objects;
     world->objectCount = objectCount;
     resetWorldObjects(world);
+    world->stampFrame = renderContext.frameCounter;  // every stamp is -1 now
     const Vec3 lo = world->boxMin, hi = world->boxMax;
     // Truncating division, + 1 so that the boxes together cover the whole world box.
     const int32_t stepX = (hi.x - lo.x) / divX + 1;
@@ -135,9 +158,11 @@ int buildWorld(World* world, SceneObject* objects, int32_t objectCount, int32_t 
         for (int32_t x = lo.x; x <= hi.x; x += stepX) {
             for (int32_t y = lo.y; y <= hi.y; y += stepY) {
                 for (int32_t z = lo.z; z <= hi.z; z += stepZ) {
-                    Vec3 boxMin{low16(x), low16(y), low16(z)};
-                    Vec3 boxMax{low16(x + stepX), low16(y + stepY), low16(z + stepZ)};
-                    if (addWorldCell(world, &boxMin, &boxMax) == 0) return 2;
+                    // The box end stays in 32 bits: kept to 16 it would wrap past 32767 and
+                    // the last box of a world reaching that far would hold no face.
+                    const GridBox box{{x, y, z}, {x + stepX, y + stepY, z + stepZ}};
+                    Vec3 tightMin, tightMax;
+                    if (addCell(world, box, &tightMin, &tightMax) == 0) return 2;
                 }
             }
         }

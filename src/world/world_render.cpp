@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "engine/wrap.h"
+#include "pipeline/vertex_stage.h"
 
 namespace veloxia {
 
@@ -44,7 +45,24 @@ void drawBucketRange(World* world, int first, int last) {
     }
 }
 
+// Stamps keep 16 bits of the frame: once the high bits have moved on since the world was last
+// drawn, every world vertex is marked unprocessed, so that no stamp set 65536 frames ago (or a
+// multiple) matches this frame and hands on a stale screen position.
+void renewStamps(World* world) {
+    const uint32_t frame = renderContext.frameCounter;
+    if ((frame >> 16) != (world->stampFrame >> 16)) {
+        for (int32_t i = 0; i < world->cellCount; ++i) {
+            const WorldCell& cell = world->cells[i];
+            for (int32_t k = 0; k < cell.faceCount; ++k) {
+                for (FaceCorner& corner : cell.faces[k]->corner) static_cast<MeshVertex*>(corner.vertex)->stamp = -1;
+            }
+        }
+    }
+    world->stampFrame = frame;
+}
+
 void bucketVisibleCells(World* world) {
+    renewStamps(world);
     worldStats = WorldStats{};
     world->nodeCount = 0;
     for (int32_t i = 0; i < world->cellCount; ++i) {
@@ -181,7 +199,8 @@ void drawWorldCell(World*, WorldCell* cell) {
         for (FaceCorner& corner : face->corner) {
             MeshVertex* v = static_cast<MeshVertex*>(corner.vertex);
             if (frameStampMatches(v->stamp, frame)) {  // never the build's -1, as on the near road
-                if (v->depth == 0) usable = false;
+                // Rejected, or left in the near zone by the near road with no screen position.
+                if (v->depth == 0 || v->depth == pipeline::kNearMarker) usable = false;
             } else {
                 v->stamp = frameStamp(frame);
                 const Vec3 model{v->x, v->y, v->z};

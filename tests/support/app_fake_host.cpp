@@ -5,15 +5,14 @@
 
 namespace vxtest {
 
-bool FakeHost::claimInstance() {
+veloxia::InstanceClaim FakeHost::claimInstance() {
     calls.push_back("claimInstance");
-    return !otherInstance;
+    return {!otherInstance, otherInstance ? 4242 : 0};
 }
 
-bool FakeHost::openWindow(std::string& error) {
+veloxia::Result FakeHost::openWindow() {
     calls.push_back("openWindow");
-    if (windowFails) error = "no window for the test";
-    return !windowFails;
+    return windowFails ? veloxia::Result::failure("no window for the test") : veloxia::Result::success();
 }
 
 bool FakeHost::pollEvent(veloxia::HostEvent& event) {
@@ -25,8 +24,9 @@ bool FakeHost::pollEvent(veloxia::HostEvent& event) {
 
 void FakeHost::keepInFront() { keptInFrontAt.push_back(veloxia::renderContext.frameCounter); }
 
-void FakeHost::framePresented() {
+void FakeHost::framePresented(const veloxia::FrameRecord& frame) {
     ++presented;
+    frames.push_back(frame);
     now += stepPerFrame;
     if (afterPresent) afterPresent();
 }

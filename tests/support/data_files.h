@@ -2,8 +2,9 @@
 // Builders for scene, texture and TGA files, and the catalogue of crafted (mostly hostile)
 // files that the loader tests and the fuzzers share.
 //
-// The crafted files are also committed under tests/data/<kind>/ as fuzzing seeds; they are
-// generated from this catalogue (a test checks that they still match, and rewrites them when
+// The crafted files are also committed (the scene and texture files as the seeds of their fuzz
+// harnesses under fuzz/corpus/, the TGA images under tests/data/tga/); they are generated from
+// this catalogue (a test checks that they still match, and rewrites them when
 // VX_REGENERATE_TEST_DATA=1 is set).
 #pragma once
 
@@ -80,7 +81,7 @@ struct CraftedFile {
 std::vector<CraftedFile> craftedSceneFiles();
 std::vector<CraftedFile> craftedTextureFiles();
 std::vector<CraftedFile> craftedTgaFiles();
-// The committed copy of a crafted file: tests/data/<kind>/<name>.
+// The committed copy of a crafted file (kind "scene", "texture" or "tga").
 std::filesystem::path committedPath(const std::string& kind, const std::string& name);
 
 // The good pair every hostile case is tried against: two objects on three textures.

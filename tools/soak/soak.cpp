@@ -166,8 +166,8 @@ uint16_t* beginDraw() {
 class SoakHost : public Host {
 public:
     explicit SoakHost(std::filesystem::path data) : data_(std::move(data)) {}
-    bool claimInstance() override { return true; }
-    bool openWindow(std::string&) override { return true; }
+    InstanceClaim claimInstance() override { return {true, 0}; }
+    Result openWindow() override { return Result::success(); }
     DisplayHost displayHooks() override { return {&beginDraw, nullptr, nullptr, nullptr}; }
     uint32_t ticks() override { return 0; }  // the virtual clock stands in for it
     bool pollEvent(HostEvent& event) override {
@@ -215,12 +215,12 @@ int main(int argc, char** argv) {
     activeSoak = &soak;
     SoakHost host(data);
     // Long enough that the run never reaches its results: every frame is a running frame.
-    const RunSettings settings{uint32_t(frames * kStepMs / 1000 + 10), &presentGeneric, kStepMs, frames};
+    const RunSettings settings{uint32_t(frames * kStepMs / 1000 + 10), &presentGeneric, kStepMs, frames, {}};
     const auto start = std::chrono::steady_clock::now();
     const RunResult run = runBenchmark(host, settings);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (run.status != 0) {
-        std::fprintf(stderr, "veloxia_soak: %s\n", run.error.c_str());
+    if (!run.outcome) {
+        std::fprintf(stderr, "veloxia_soak: %s\n", run.outcome.reason().c_str());
         return 1;
     }
 

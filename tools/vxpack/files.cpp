@@ -8,7 +8,7 @@
 
 #include <veloxia/data.h>
 
-#include "host/atomic_file.h"
+#include "util/atomic_file.h"
 
 namespace vxpack {
 namespace {

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: MIT
+// Output files are written whole or not at all: the shared write-then-rename helper.
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <csignal>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "util/atomic_file.h"
+#include "support/app_data_files.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using veloxia::writeFileAtomically;
+
+std::string contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+std::vector<std::string> names(const fs::path& dir) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(dir)) found.push_back(entry.path().filename().string());
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::vector<uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+TEST(AtomicFile, WritesNewFilesAndReplacesOldOnesWhole) {
+    const fs::path dir = vxtest::freshDirectory("atomic_replace");
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(dir / "out", bytesOf("first version, rather long"), error)) << error;
+    EXPECT_EQ(contents(dir / "out"), "first version, rather long");
+    // A shorter file in the same place keeps none of the old tail.
+    ASSERT_TRUE(writeFileAtomically(dir / "out", bytesOf("second"), error)) << error;
+    EXPECT_EQ(contents(dir / "out"), "second");
+    ASSERT_TRUE(writeFileAtomically(dir / "empty", {}, error)) << error;
+    EXPECT_EQ(fs::file_size(dir / "empty"), 0u);
+    EXPECT_EQ(names(dir), (std::vector<std::string>{"empty", "out"}));
+    // An ordinary new file's permissions: what the umask leaves of 0666.
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(static_cast<mode_t>(fs::status(dir / "out").permissions()), 0666 & ~mask);
+}
+
+TEST(AtomicFile, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
+    const fs::path dir = vxtest::freshDirectory("atomic_full");
+    put(dir / "out", "old");
+    // A file-size limit stands in for a full disk: the write stops part-way with EFBIG.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::string error;
+    const bool written = writeFileAtomically(dir / "out", std::vector<uint8_t>(100000, 0x5A), error);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, "cannot write " + (dir / "out").string() + ": File too large");
+    EXPECT_EQ(contents(dir / "out"), "old");
+    EXPECT_EQ(names(dir), std::vector<std::string>{"out"});
+}
+
+TEST(AtomicFile, PathsThatCannotBeWrittenAreRefusedWithTheReason) {
+    const fs::path dir = vxtest::freshDirectory("atomic_paths");
+    std::string error;
+    EXPECT_FALSE(writeFileAtomically(dir / "missing" / "out", bytesOf("x"), error));
+    EXPECT_EQ(error, "cannot write " + (dir / "missing" / "out").string() + ": No such file or directory");
+
+    fs::create_directory(dir / "taken");
+    put(dir / "taken" / "inside", "kept");
+    EXPECT_FALSE(writeFileAtomically(dir / "taken", bytesOf("x"), error));
+    EXPECT_NE(error.find("Is a directory"), std::string::npos) << error;
+    EXPECT_EQ(contents(dir / "taken" / "inside"), "kept");
+    EXPECT_FALSE(writeFileAtomically(dir / "taken/", bytesOf("x"), error));
+    EXPECT_EQ(names(dir), std::vector<std::string>{"taken"});
+}
+
+TEST(AtomicFile, AReadOnlyDirectoryIsRefused) {
+    const fs::path dir = vxtest::freshDirectory("atomic_readonly");
+    put(dir / "out", "old");
+    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    const bool canStillWrite = std::ofstream(dir / "probe").good();
+    std::string error;
+    const bool written = !canStillWrite && writeFileAtomically(dir / "out", bytesOf("new"), error);
+    fs::permissions(dir, fs::perms::owner_all);
+    fs::remove(dir / "probe");
+    if (canStillWrite) GTEST_SKIP() << "a read-only directory can still be written here (running as root)";
+    EXPECT_FALSE(written);
+    EXPECT_EQ(error, "cannot write " + (dir / "out").string() + ": Permission denied");
+    EXPECT_EQ(contents(dir / "out"), "old");
+    EXPECT_EQ(names(dir), std::vector<std::string>{"out"});
+}
+
+}  // namespace
