@@ -127,13 +127,12 @@ TEST(Validate, ReportsWhatTheBenchmarkWouldTripOver) {
     ASSERT_FALSE(result.ok);
     EXPECT_EQ(result.problems[0].rfind("texture file", 0), 0u);
 
-    // Texels lit above shade level 0: the loader refuses them.
+    // Texels lit above shade level 0 load as the original runs them (they show brighter).
     PackTextures textures = trip.packed.textures;
     textures.textures[0].frames[0][3] |= 7;
     writeFileAtomically(trip.dir / "lit", textureFileBytes(textures));
     result = validatePair(trip.dir / kSceneFileName, trip.dir / "lit", "Sat");
-    ASSERT_FALSE(result.ok);
-    EXPECT_NE(result.problems[0].find("shade level 0"), std::string::npos) << result.problems[0];
+    EXPECT_TRUE(result.ok) << (result.problems.empty() ? "" : result.problems[0]);
 
     // Loads, but would not look right: a Sat too big for the running screen.
     scene = trip.packed.scene;
