@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs the Debian packages the build needs, when they are missing.
-# Usage: scripts/deps.sh [build|test|gui|fuzz|peers]...   (build is always included; test adds what
-# the results server's tests start: curl, PostgreSQL, headless Chromium)
+# Usage: scripts/deps.sh [build|test|gui|fuzz|peers|valgrind|cross-aarch64|cross-armhf|cross-s390x]...
+#        (build is always included; test adds what the results server's tests start: curl,
+#        PostgreSQL, headless Chromium)
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libbenchmark-dev libsdl2-dev libstb-dev
-          libtinyobjloader-dev libcli11-dev nlohmann-json3-dev libfreetype-dev fonts-dejavu-core
+          libcli11-dev nlohmann-json3-dev libfreetype-dev fonts-dejavu-core
           libcpp-httplib-dev libsqlite3-dev libpqxx-dev libkainjow-mustache-dev)
 for extra in "$@"; do
   case "$extra" in
@@ -16,6 +17,10 @@ for extra in "$@"; do
     fuzz) packages+=(clang-14 libclang-rt-14-dev) ;;
     peers) packages+=(libosmesa6-dev) ;;
     valgrind) packages+=(valgrind) ;;
+    # A cross compiler, qemu-user to run its programs, GoogleTest's sources to build for the target.
+    cross-aarch64) packages+=(g++-aarch64-linux-gnu qemu-user googletest) ;;
+    cross-armhf) packages+=(g++-arm-linux-gnueabihf qemu-user googletest) ;;
+    cross-s390x) packages+=(g++-s390x-linux-gnu qemu-user googletest) ;;
     *) echo "deps.sh: unknown group '$extra'" >&2; exit 2 ;;
   esac
 done

@@ -57,7 +57,7 @@ done
 if [ "$build" -eq 1 ]; then
   scripts/deps.sh build fuzz
   if [ ! -f build-fuzz/CMakeCache.txt ]; then
-    CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVX_BUILD_SERVER=OFF \
       -DVX_FUZZ=ON -DVX_LTO=OFF -DVX_BUILD_TESTS=OFF -DVX_BUILD_BENCH=OFF -DVX_BUILD_EXAMPLES=OFF \
       -DVX_BUILD_APP=OFF >/dev/null
   fi

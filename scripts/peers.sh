@@ -35,7 +35,7 @@ case "${1:-}" in
 esac
 
 scripts/deps.sh build peers
-cmake -S . -B build-peers -G Ninja -DCMAKE_BUILD_TYPE=Release -DVX_BUILD_TESTS=OFF -DVX_BUILD_EXAMPLES=OFF >/dev/null
+cmake -S . -B build-peers -G Ninja -DCMAKE_BUILD_TYPE=Release -DVX_BUILD_TESTS=OFF -DVX_BUILD_EXAMPLES=OFF -DVX_BUILD_SERVER=OFF >/dev/null
 cmake --build build-peers -j "${JOBS:-2}" --target peers peers_plot vxpack vxpack_default_data >/dev/null
 bin=build-peers/bin
 [ -x "$bin/peers" ] || { echo "peers.sh: the peers program was not built (is libosmesa6-dev installed?)" >&2; exit 1; }

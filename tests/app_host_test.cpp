@@ -11,7 +11,9 @@
 #include "app/validation.h"
 #include "host/headless_host.h"
 #include "host/options.h"
+#if VX_WITH_SDL
 #include "host/sdl_host.h"
+#endif
 #include "host/single_instance.h"
 #include "host/system_info.h"
 #include "support/app_data_files.h"
@@ -82,6 +84,7 @@ TEST(SingleInstance, SecondStartRaisesTheFirstAndTheNameIsFreedAtTheEnd) {
     EXPECT_TRUE(later.claim().first);
 }
 
+#if VX_WITH_SDL
 TEST(SdlInput, TapsButtonsAndQuit) {
     SDL_Event e{};
     veloxia::HostEvent out{};
@@ -128,6 +131,7 @@ TEST(SdlInput, TapsButtonsAndQuit) {
     ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
     EXPECT_EQ(out.kind, veloxia::HostEvent::Kind::quit);
 }
+#endif
 
 int parse(std::vector<const char*> args, veloxia::Options& o) {
     args.insert(args.begin(), "veloxia3dbench");

@@ -5,10 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
 #include <random>
+#include <string>
+#include <vector>
+
+#include "engine/trig_build.h"
 
 namespace {
 
@@ -71,14 +76,28 @@ TEST_F(FixedMath, SquareRootsStayCloseInEveryBand) {
     }
 }
 
-TEST_F(FixedMath, TrigTablesMatchTheirFormulas) {
-    for (int i = 0; i < 2048; ++i) {
-        const double a = double(i) * (2.0 * std::numbers::pi) / 2048.0;
-        ASSERT_EQ(SinLut[i], std::trunc(std::sin(a) * 16384.0)) << i;
-        ASSERT_EQ(CosLut[i], std::trunc(std::cos(a) * 16384.0)) << i;
+// The tables' formulas with the runtime's libm, before the choice of the entry.
+struct ScaledTrig {
+    std::vector<double> sin, cos, atan;
+    ScaledTrig() {
+        for (int i = 0; i < 2048; ++i) {
+            const double radians = (i * 6.283185307179586) * (1.0 / 2048.0);
+            sin.push_back(std::sin(radians) * 16384.0);
+            cos.push_back(std::cos(radians) * 16384.0);
+        }
+        for (int i = 0; i <= 512; ++i) atan.push_back(std::atan(i * 0.001953125) * 2048.0 * 0.15915494309189535);
     }
-    for (int i = 0; i <= 512; ++i)
-        ASSERT_EQ(AtanLut[i], std::trunc(std::atan(i / 512.0) * 2048.0 / (2.0 * std::numbers::pi))) << i;
+};
+
+TEST_F(FixedMath, TrigTablesMatchTheirFormulas) {
+    const ScaledTrig scaled;
+    // Entries truncate toward zero, except that a value a hair's breadth from an integer is it.
+    const auto entry = [](double v) { return std::fabs(v - std::round(v)) < 1e-6 ? std::round(v) : std::trunc(v); };
+    for (int i = 0; i < 2048; ++i) {
+        ASSERT_EQ(SinLut[i], entry(scaled.sin[i])) << i;
+        ASSERT_EQ(CosLut[i], entry(scaled.cos[i])) << i;
+    }
+    for (int i = 0; i <= 512; ++i) ASSERT_EQ(AtanLut[i], entry(scaled.atan[i])) << i;
     EXPECT_EQ(SinLut[0], 0);
     EXPECT_EQ(SinLut[256], 11585);
     EXPECT_EQ(SinLut[512], 16384);
@@ -89,6 +108,58 @@ TEST_F(FixedMath, TrigTablesMatchTheirFormulas) {
     EXPECT_EQ(AtanLut[256], 151);
     EXPECT_EQ(AtanLut[511], 255);
     EXPECT_EQ(AtanLut[512], 256);
+}
+
+// What makes the tables independent of the libm: the only entries near an integer are the exact
+// points, whose correctly rounded value is that integer; every other one is so far from an
+// integer that no libm error of a few ulps can move its truncation.
+TEST_F(FixedMath, TrigEntriesAreExactPointsOrFarFromAnInteger) {
+    const ScaledTrig scaled;
+    std::vector<std::string> exact;
+    double closest = 1.0;
+    const auto look = [&](const char* table, int i, double v) {
+        const double distance = std::fabs(v - std::round(v));
+        if (distance < 1e-9) {
+            exact.push_back(std::string(table) + "[" + std::to_string(i) + "]");
+        } else {
+            closest = std::min(closest, distance);
+        }
+    };
+    for (int i = 0; i < 2048; ++i) {
+        look("sin", i, scaled.sin[i]);
+        look("cos", i, scaled.cos[i]);
+    }
+    for (int i = 0; i <= 512; ++i) look("atan", i, scaled.atan[i]);
+    // 0, +-1 and pi/4 exactly, and the zeros of sine and cosine (a double's pi/2 is not quite
+    // pi/2, so those are about 1e-12, which is 0 either way).
+    EXPECT_EQ(exact, (std::vector<std::string>{"sin[0]", "cos[0]", "sin[512]", "cos[512]", "sin[1024]", "cos[1024]",
+                                               "sin[1536]", "cos[1536]", "atan[0]", "atan[512]"}));
+    EXPECT_GT(closest, 1e-4);
+}
+
+// A libm that answers one ulp low everywhere (or one ulp high) still gives the same tables.
+TEST_F(FixedMath, TrigTablesAreTheSameWithALibmOneUlpOff) {
+    const std::vector<int16_t> sin(SinLut, SinLut + 2048), cos(CosLut, CosLut + 2048);
+    const std::vector<uint16_t> atan(AtanLut, AtanLut + 513);
+    const TrigFunctions low{[](double x) { return std::nextafter(std::sin(x), -2.0); },
+                            [](double x) { return std::nextafter(std::cos(x), -2.0); },
+                            [](double x) { return std::nextafter(std::atan(x), -2.0); }};
+    const TrigFunctions high{[](double x) { return std::nextafter(std::sin(x), 2.0); },
+                             [](double x) { return std::nextafter(std::cos(x), 2.0); },
+                             [](double x) { return std::nextafter(std::atan(x), 2.0); }};
+    // The first index where a table differs from its copy, -1 when none.
+    const auto firstDifference = [](const auto& copy, const auto* table) {
+        for (size_t i = 0; i < copy.size(); ++i)
+            if (table[i] != copy[i]) return int(i);
+        return -1;
+    };
+    for (const TrigFunctions& libm : {low, high}) {
+        buildTrigTablesWith(libm);
+        EXPECT_EQ(firstDifference(sin, SinLut), -1);
+        EXPECT_EQ(firstDifference(cos, CosLut), -1);
+        EXPECT_EQ(firstDifference(atan, AtanLut), -1);
+    }
+    buildTrigTables();
 }
 
 TEST_F(FixedMath, ReciprocalTablesMatchTheirFormulas) {

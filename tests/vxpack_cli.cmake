@@ -10,7 +10,9 @@ if(TARGET vxpack)
     if(arg_STDOUT)
       list(APPEND extra -DSTDOUT_MATCH=${arg_STDOUT})
     endif()
-    string(REPLACE ";" "|" command "$<TARGET_FILE:vxpack>;${arg_UNPARSED_ARGUMENTS}")
+    # A cross build runs vxpack under its emulator.
+    set(command ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:vxpack> ${arg_UNPARSED_ARGUMENTS})
+    string(REPLACE ";" "|" command "${command}")
     add_test(NAME vxpack_cli.${name}
       COMMAND ${CMAKE_COMMAND} "-DCOMMAND=${command}" -DEXPECT=${expect} ${extra}
               -P ${CMAKE_CURRENT_SOURCE_DIR}/support/expect_exit.cmake)

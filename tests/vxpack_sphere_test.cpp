@@ -96,4 +96,19 @@ TEST(Sphere, EngineDrawsOnlyTheNearSideAsADiscOfTheProjectedSize) {
     EXPECT_NEAR(covered, disc, disc * 0.04);
 }
 
+// At 30 and 60 degrees sine and cosine are exactly 1/2, and the vertices there sit on a half at
+// an odd radius, which rounds away from zero: not on whichever side the libm's last bit falls.
+TEST(Sphere, VerticesOnAnExactHalfDoNotDependOnTheLibm) {
+    SphereOptions options;
+    options.triangles = 120;  // 6 stacks: rings 30 degrees apart, 12 slices
+    options.radius = 121;
+    ASSERT_EQ(sphereStacks(options.triangles), 6);
+    const PackObject o = makeSphere(options).scene.objects[0];
+    // Vertex 1 is ring 1 (30 degrees from the pole), slice 0; vertex 2 is slice 1 (30 degrees round).
+    EXPECT_EQ(o.vertices[1].x, 61);    // sin 30 * 121 = 60.5
+    EXPECT_EQ(o.vertices[1].z, 0);
+    EXPECT_EQ(o.vertices[12 * 1 + 1].y, 61);   // ring 2: cos 60 * 121
+    EXPECT_EQ(o.vertices[2].x, 52);   // sin 30 * cos 30 * 121 = 52.39...
+}
+
 }  // namespace

@@ -15,7 +15,9 @@
 #include "host/options.h"
 #include "host/png_writer.h"
 #include "host/report.h"
+#if VX_WITH_SDL
 #include "host/sdl_host.h"
+#endif
 #include "host/system_info.h"
 #include "host/upload_client.h"
 #include "host/validate_command.h"
@@ -94,8 +96,8 @@ int main(int argc, char** argv) {
         }
     }
     // Without a display SDL would pick an invisible driver and wait on an unseen title screen,
-    // so headless is decided before any video is opened.
-    const bool headless = o.headless || !haveDisplay();
+    // so headless is decided before any video is opened. A build without SDL has no window at all.
+    const bool headless = o.headless || !haveDisplay() || !VX_WITH_SDL;
     if (o.upload && o.stepMs != 0) {
         std::fprintf(stderr, "veloxia3dbench: --upload sends a measured result, and a run on the virtual clock "
                              "(--step-ms) is not one; leave out --step-ms\n");
@@ -109,13 +111,14 @@ int main(int argc, char** argv) {
 
     const SystemHostConfig system{o.oem, !o.json};
     std::unique_ptr<SystemHost> host;
-    if (headless) {
+#if VX_WITH_SDL
+    if (!headless) host = std::make_unique<SdlHost>(SdlConfig{system, o.scale, o.fullscreen, defaultInstanceName()});
+#endif
+    if (!host) {
         // A run on the virtual clock measures no time, so it may run beside a real one (CI,
         // instruction counts); every other run takes the per-user lock.
         host = std::make_unique<HeadlessHost>(HeadlessConfig{
             system, ending(o), isatty(STDOUT_FILENO) != 0 && !o.json, o.stepMs != 0 ? "" : defaultInstanceName()});
-    } else {
-        host = std::make_unique<SdlHost>(SdlConfig{system, o.scale, o.fullscreen, defaultInstanceName()});
     }
 
     // Which data a run uses is never a guess: the files are named before anything is drawn.

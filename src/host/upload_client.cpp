@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "host/upload_client.h"
 
+#if VX_WITH_HTTP
 #include <httplib.h>
+#endif
 
 namespace veloxia {
 
@@ -35,6 +37,9 @@ UploadVerdict verdictOf(int status, const std::string& rank, const std::string& 
 }
 
 UploadVerdict sendResults(const std::string& url) {
+#if !VX_WITH_HTTP
+    return {false, "this build cannot send results itself (built without cpp-httplib); open " + url + " in a browser"};
+#else
     const std::size_t scheme = url.find("://");
     const std::size_t pathStart = scheme == std::string::npos ? std::string::npos : url.find('/', scheme + 3);
     if (pathStart == std::string::npos) return {false, "the results URL has no path: " + url};
@@ -51,6 +56,7 @@ UploadVerdict sendResults(const std::string& url) {
     const httplib::Response& res = answer.value();
     return verdictOf(res.status, res.get_header_value("X-Result-Rank"), res.get_header_value("X-Device-Rank"),
                      res.get_header_value("X-Result-Error"), res.get_header_value("Retry-After"));
+#endif
 }
 
 }  // namespace veloxia

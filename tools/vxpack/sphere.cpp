@@ -33,11 +33,22 @@ PackTexture checker() {
     return t;
 }
 
+// A sine or cosine that lies within a hair of 0, 1/2 or 1 is exactly that. At 30, 60 and 90
+// degrees the true values are those, and a libm one ulp off would otherwise move a vertex by a
+// unit at an odd radius (0.5 * 121 rounds to 61, 0.49999999999999994 * 121 to 60): so the
+// sphere is the same with any correctly or faithfully rounded libm.
+double exactHalves(double v) {
+    const double half = std::round(v * 2) / 2;
+    return std::fabs(v - half) < 1e-12 ? half : v;
+}
+
 // Unit direction of ring i (0 = north pole .. stacks = south pole), slice j.
 std::array<double, 3> direction(int32_t i, int32_t j, int32_t stacks, int32_t slices) {
     const double theta = std::numbers::pi * i / stacks;
     const double phi = 2 * std::numbers::pi * j / slices;
-    return {std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi)};
+    const double sinTheta = exactHalves(std::sin(theta)), cosTheta = exactHalves(std::cos(theta));
+    const double sinPhi = exactHalves(std::sin(phi)), cosPhi = exactHalves(std::cos(phi));
+    return {sinTheta * cosPhi, cosTheta, sinTheta * sinPhi};
 }
 
 PackVertex vertexAt(const std::array<double, 3>& d, int32_t radius) {
