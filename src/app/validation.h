@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "app/host_interface.h"
-#include "app/result.h"
+#include "util/result.h"
 
 namespace veloxia {
 
