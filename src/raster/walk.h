@@ -82,12 +82,6 @@ struct Edge {
 // Draws rows y..end-1 between two edges and leaves both advanced to row end.
 template <class Edges, class V>
 inline void walkRows(const Edges& edges, Edge<V>& left, Edge<V>& right, int32_t y, int32_t end) {
-    if constexpr (requires { Edges::kVectorRows; }) {
-        if constexpr (Edges::kVectorRows) {
-            edges.rows(left, right, y, end);
-            return;
-        }
-    }
     // Local copies: nothing the spans store can alias them, so they stay in registers.
     const Edges e = edges;
     V l = left.at, r = right.at;
