@@ -68,15 +68,16 @@ inline VectorEdge vectorEdge(const Corner& from, const Corner& to, __m128i at, i
 }
 
 // Rows y..end-1 (inside the screen) between two edges; both are left advanced to row end.
-template <int Mode>
+// Inside: every span of the triangle lies within columns 0..319 (insideColumns), so no row
+// needs the clipping tests.
+template <int Mode, bool Inside>
 [[gnu::always_inline]] inline void affineRowsSse2(VectorEdge& left, VectorEdge& right, int32_t y, int32_t end,
-                                                  const TextureSetup& tex) {
+                                                  const AffineSpan<Mode>& kernel, const TexelLanes& lanes) {
     if (y >= end) return;
-    const AffineSpan<Mode> kernel{tex};
     uint32_t* row = FrameBuffer + y * kBufferWidth;
     for (; y < end; ++y, row += kBufferWidth) {
         const int32_t xl = sar(left.x, 16), xr = sar(right.x, 16);
-        if (xr > 0 && xl < kBufferWidth && xr > xl) {
+        if ((Inside || (xr > 0 && xl < kBufferWidth)) && xr > xl) {
             if (xr - xl == 1) {  // xl >= 0 here: one cell, at the left edge's values
                 const __m128i at = left.at;
                 kernel.plainPixels(row + xl, row + xr, _mm_cvtsi128_si32(at), lane<1>(at), lane<2>(at), lane<3>(at),
@@ -87,17 +88,20 @@ template <int Mode>
                 const __m128i step =
                     _mm_srai_epi32(timesLanes(_mm_srai_epi32(_mm_sub_epi32(right.at, left.at), 14), recip), 3);
                 __m128i start = left.at;
-                int32_t first = xl;
-                if (xl < 0) {  // values as on the unclipped row, advanced to column 0
-                    start = _mm_add_epi32(start, timesLanes(step, -xl));
-                    first = 0;
+                int32_t first = xl, last = xr;
+                if constexpr (!Inside) {
+                    if (xl < 0) {  // values as on the unclipped row, advanced to column 0
+                        start = _mm_add_epi32(start, timesLanes(step, -xl));
+                        first = 0;
+                    }
+                    last = std::min(xr, kBufferWidth);
                 }
                 uint32_t* const cell = row + first;
-                uint32_t* const stop = row + std::min(xr, kBufferWidth);
+                uint32_t* const stop = row + last;
                 bool fourColumns = false;
                 if constexpr (Mode <= 1) {
                     fourColumns = fourColumnsFit(cell, stop);
-                    if (fourColumns) affineGroupsSse2<Mode>(cell, stop - cell, start, step, tex);
+                    if (fourColumns) affineGroupsSse2<Mode>(cell, stop - cell, start, step, lanes);
                 }
                 if (!fourColumns) {
                     kernel.plainPixels(cell, stop, _mm_cvtsi128_si32(start), lane<1>(start), lane<2>(start),
@@ -111,10 +115,20 @@ template <int Mode>
     }
 }
 
+// True when every span of a narrow triangle lies within columns 0..319. ReciprocalLut[n] is
+// 131072 / n truncated, so an edge walked n rows (n < 8192) ends short of its far corner's
+// column, or, stepping left, past it by less than 8192 / 65536 of a column: every span starts
+// at or right of the leftmost corner's column less one and ends at or left of the rightmost.
+inline bool insideColumns(const Corner& a, const Corner& b, const Corner& c) {
+    return std::min({a.sx, b.sx, c.sx}) >= 1 && std::max({a.sx, b.sx, c.sx}) <= kBufferWidth - 2;
+}
+
 // walkTriangle for AffineEdges<Mode, true>, row for row: corners sorted by row, the triangle
-// narrow (narrowTriangle).
-template <int Mode>
-void walkAffineNarrowSse2(const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
+// narrow (narrowTriangle); Inside as insideColumns says.
+template <int Mode, bool Inside>
+void walkAffineNarrowSse2(const Corner& a, const Corner& b, const Corner& c, const TextureSetup tex) {
+    const AffineSpan<Mode> kernel{tex};
+    const TexelLanes lanes = texelLanes(tex);
     const __m128i atA = affineValues(a, tex.width);
     VectorEdge longEdge = vectorEdge(a, c, atA, tex.width);
     int32_t y = a.sy;
@@ -134,9 +148,9 @@ void walkAffineNarrowSse2(const Corner& a, const Corner& b, const Corner& c, con
         }
         const int32_t end = std::min(b.sy, kBufferHeight);
         if (longEdge.dx > shortEdge.dx) {
-            affineRowsSse2<Mode>(shortEdge, longEdge, y, end, tex);
+            affineRowsSse2<Mode, Inside>(shortEdge, longEdge, y, end, kernel, lanes);
         } else {
-            affineRowsSse2<Mode>(longEdge, shortEdge, y, end, tex);
+            affineRowsSse2<Mode, Inside>(longEdge, shortEdge, y, end, kernel, lanes);
         }
         if (b.sy >= kBufferHeight) return;
         y = b.sy;  // the long edge now stands at row b.sy
@@ -152,9 +166,20 @@ void walkAffineNarrowSse2(const Corner& a, const Corner& b, const Corner& c, con
     if (longEdge.x == shortEdge.x) return;
     const int32_t end = std::min(c.sy, kBufferHeight);
     if (longEdge.x > shortEdge.x) {
-        affineRowsSse2<Mode>(shortEdge, longEdge, y, end, tex);
+        affineRowsSse2<Mode, Inside>(shortEdge, longEdge, y, end, kernel, lanes);
     } else {
-        affineRowsSse2<Mode>(longEdge, shortEdge, y, end, tex);
+        affineRowsSse2<Mode, Inside>(longEdge, shortEdge, y, end, kernel, lanes);
+    }
+}
+
+// The walk of a narrow triangle in the given draw mode (textureMode), with or without the
+// clipping tests.
+template <int Mode>
+void walkAffineNarrowSse2(const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
+    if (insideColumns(a, b, c)) {
+        walkAffineNarrowSse2<Mode, true>(a, b, c, tex);
+    } else {
+        walkAffineNarrowSse2<Mode, false>(a, b, c, tex);
     }
 }
 

@@ -136,10 +136,20 @@ inline TextureSetup textureSetup(const Texture& texture) {
     out[3] = _mm_unpackhi_epi64(t2, t3);
 }
 
+// The texture as the four-column loop reads it: the masks in every lane, made once a triangle.
+struct TexelLanes {
+    const uint16_t* texels;
+    __m128i uMask, vMask;
+};
+
+inline TexelLanes texelLanes(const TextureSetup& tex) {
+    return {tex.texels, _mm_set1_epi32(int32_t(tex.uMask)), _mm_set1_epi32(int32_t(tex.vMask))};
+}
+
 [[gnu::always_inline]] inline bool fourColumnsFit(const uint32_t* cell, const uint32_t* end);
 template <int Mode>
 [[gnu::always_inline]] inline void affineGroupsSse2(uint32_t* cell, ptrdiff_t columns, __m128i start, __m128i steps,
-                                                    const TextureSetup& tex);
+                                                    const TexelLanes& tex);
 
 // The opaque affine pixels (modes 0 and 1) four columns at a time: the same values, tests and
 // stores as the plain loop, each lane a column. A lane that fails its test, or lies past the
@@ -152,7 +162,8 @@ template <int Mode>
                                                          int32_t dz, int32_t du, int32_t dv,
                                                          const TextureSetup& tex) {
     if (!fourColumnsFit(cell, end)) return cell;
-    affineGroupsSse2<Mode>(cell, end - cell, _mm_setr_epi32(s, z, u, v), _mm_setr_epi32(ds, dz, du, dv), tex);
+    affineGroupsSse2<Mode>(cell, end - cell, _mm_setr_epi32(s, z, u, v), _mm_setr_epi32(ds, dz, du, dv),
+                           texelLanes(tex));
     return end;
 }
 
@@ -166,7 +177,7 @@ template <int Mode>
 // The loop itself: `start` holds s, z, u, v at the first column, `steps` their steps a column.
 template <int Mode>
 [[gnu::always_inline]] inline void affineGroupsSse2(uint32_t* cell, ptrdiff_t columns, __m128i start, __m128i steps,
-                                                    const TextureSetup& tex) {
+                                                    const TexelLanes& tex) {
     const uint16_t* const texels = tex.texels;
     __m128i lanes4[4];
     ramps(start, steps, lanes4);
@@ -174,7 +185,7 @@ template <int Mode>
     const __m128i steps4 = _mm_slli_epi32(steps, 2);  // four columns, wrapping
     const __m128i ds4 = _mm_shuffle_epi32(steps4, 0x00), dz4 = _mm_shuffle_epi32(steps4, 0x55);
     const __m128i du4 = _mm_shuffle_epi32(steps4, 0xAA), dv4 = _mm_shuffle_epi32(steps4, 0xFF);
-    const __m128i uMask = _mm_set1_epi32(int32_t(tex.uMask)), vMask = _mm_set1_epi32(int32_t(tex.vMask));
+    const __m128i uMask = tex.uMask, vMask = tex.vMask;
     const __m128i depthBits = _mm_set1_epi32(int32_t(0xFFFF0000u));
     const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
     for (ptrdiff_t left = columns; left > 0; left -= 4, cell += 4) {
