@@ -167,11 +167,11 @@ template <int Mode>
     return end;
 }
 
-// True where the four-column loop runs: rows of six columns or more (the plain loop is cheaper
+// True where the four-column loop runs: rows of four columns or more (the plain loop is cheaper
 // on shorter ones) whose last group stays inside the FrameBuffer.
 [[gnu::always_inline]] inline bool fourColumnsFit(const uint32_t* cell, const uint32_t* end) {
     const ptrdiff_t columns = end - cell;
-    return columns >= 6 && cell + (columns + 3) / 4 * 4 <= FrameBuffer + kBufferCells;
+    return columns >= 4 && cell + (columns + 3) / 4 * 4 <= FrameBuffer + kBufferCells;
 }
 
 // The loop itself: `start` holds s, z, u, v at the first column, `steps` their steps a column.
