@@ -98,12 +98,9 @@ template <int Mode, bool Inside>
                 }
                 uint32_t* const cell = row + first;
                 uint32_t* const stop = row + last;
-                bool fourColumns = false;
-                if constexpr (Mode <= 1) {
-                    fourColumns = fourColumnsFit(cell, stop);
-                    if (fourColumns) affineGroupsSse2<Mode>(cell, stop - cell, start, step, lanes);
-                }
-                if (!fourColumns) {
+                if (fourColumnsFit(cell, stop)) {
+                    affineGroupsSse2<Mode>(cell, stop - cell, start, step, lanes);
+                } else {
                     kernel.plainPixels(cell, stop, _mm_cvtsi128_si32(start), lane<1>(start), lane<2>(start),
                                        lane<3>(start), _mm_cvtsi128_si32(step), lane<1>(step), lane<2>(step),
                                        lane<3>(step));

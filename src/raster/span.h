@@ -151,7 +151,7 @@ template <int Mode>
 [[gnu::always_inline]] inline void affineGroupsSse2(uint32_t* cell, ptrdiff_t columns, __m128i start, __m128i steps,
                                                     const TexelLanes& tex);
 
-// The opaque affine pixels (modes 0 and 1) four columns at a time: the same values, tests and
+// The affine pixels of every draw mode four columns at a time: the same values, tests and
 // stores as the plain loop, each lane a column. A lane that fails its test, or lies past the
 // span's end, stores back the cell it read. The last group of a span reads up to three cells
 // past its end, so it runs only where those cells are inside the FrameBuffer; the plain loop
@@ -172,6 +172,18 @@ template <int Mode>
 [[gnu::always_inline]] inline bool fourColumnsFit(const uint32_t* cell, const uint32_t* end) {
     const ptrdiff_t columns = end - cell;
     return columns >= 4 && cell + (columns + 3) / 4 * 4 <= FrameBuffer + kBufferCells;
+}
+
+// blend on four cells at once: the old cell's depth half with the blended colour.
+[[gnu::always_inline]] inline __m128i blendLanes(__m128i old, __m128i texel, __m128i level) {
+    auto channel = [&](int32_t in, int32_t out) {
+        const __m128i mask = _mm_set1_epi32(in);
+        return _mm_and_si128(_mm_add_epi32(_mm_and_si128(old, mask), _mm_and_si128(texel, mask)), _mm_set1_epi32(out));
+    };
+    const __m128i colours = _mm_add_epi32(_mm_add_epi32(channel(0x3800, 0x7000), channel(0x0700, 0x0E00)),
+                                          _mm_add_epi32(channel(0x00E0, 0x01C0), _mm_and_si128(old, _mm_set1_epi32(31))));
+    const __m128i low = _mm_and_si128(_mm_srai_epi32(_mm_add_epi32(colours, level), 1), _mm_set1_epi32(0xFFFF));
+    return _mm_or_si128(_mm_and_si128(old, _mm_set1_epi32(int32_t(0xFFFF0000u))), low);
 }
 
 // The loop itself: `start` holds s, z, u, v at the first column, `steps` their steps a column.
@@ -201,8 +213,15 @@ template <int Mode>
             texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 2)], 2);
             texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 4)], 4);
             texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 6)], 6);
-            if constexpr (Mode == 1) pass = _mm_andnot_si128(_mm_cmpeq_epi32(texel, _mm_setzero_si128()), pass);
-            const __m128i value = _mm_add_epi32(_mm_add_epi32(_mm_and_si128(vz, depthBits), texel), _mm_srai_epi32(vs, 16));
+            if constexpr (Mode == 1 || Mode == 3) {
+                pass = _mm_andnot_si128(_mm_cmpeq_epi32(texel, _mm_setzero_si128()), pass);
+            }
+            __m128i value;
+            if constexpr (Mode <= 1) {
+                value = _mm_add_epi32(_mm_add_epi32(_mm_and_si128(vz, depthBits), texel), _mm_srai_epi32(vs, 16));
+            } else {
+                value = blendLanes(old, texel, _mm_srai_epi32(vs, 16));
+            }
             _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(pass, value), _mm_andnot_si128(pass, old)));
         }
         vs = _mm_add_epi32(vs, ds4);
@@ -227,9 +246,7 @@ struct AffineSpan {
         int32_t s = at[kS], z = at[kZ], u = at[kU], v = at[kV];
         const int32_t ds = step[kS], dz = step[kZ], du = step[kU], dv = step[kV];
 #if VX_RASTER_SSE2
-        if constexpr (Mode <= 1) {
-            cell = affinePixelsSse2<Mode>(cell, end, s, z, u, v, ds, dz, du, dv, tex);
-        }
+        cell = affinePixelsSse2<Mode>(cell, end, s, z, u, v, ds, dz, du, dv, tex);
 #endif
         plainPixels(cell, end, s, z, u, v, ds, dz, du, dv);
     }
