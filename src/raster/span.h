@@ -106,6 +106,20 @@ template <int Mode>
     }
 }
 
+// The plain pixel loop of every span: the depth test of each cell, the pixel rule with the
+// texel that texel() gives for the current column, then s, z and the span's own values
+// (next()) one column on.
+template <int Mode, class Texel, class Next>
+[[gnu::always_inline]] inline void spanLoop(uint32_t* cell, uint32_t* const end, int32_t s, int32_t z, int32_t ds,
+                                            int32_t dz, Texel texel, Next next) {
+    for (; cell != end; ++cell) {
+        if (z < int32_t(*cell)) putPixel<Mode>(cell, z, texel(), sar(s, 16));
+        s = wrapAdd(s, ds);
+        z = wrapAdd(z, dz);
+        next();
+    }
+}
+
 // What the textured spans read of a Texture, copied once per triangle so that the pixel loops
 // hold it in registers. The masks must match the texel array (the texture loader makes them so).
 struct TextureSetup {
@@ -180,8 +194,9 @@ template <int Mode>
         const __m128i mask = _mm_set1_epi32(in);
         return _mm_and_si128(_mm_add_epi32(_mm_and_si128(old, mask), _mm_and_si128(texel, mask)), _mm_set1_epi32(out));
     };
-    const __m128i colours = _mm_add_epi32(_mm_add_epi32(channel(0x3800, 0x7000), channel(0x0700, 0x0E00)),
-                                          _mm_add_epi32(channel(0x00E0, 0x01C0), _mm_and_si128(old, _mm_set1_epi32(31))));
+    const __m128i colours =
+        _mm_add_epi32(_mm_add_epi32(channel(0x3800, 0x7000), channel(0x0700, 0x0E00)),
+                      _mm_add_epi32(channel(0x00E0, 0x01C0), _mm_and_si128(old, _mm_set1_epi32(31))));
     const __m128i low = _mm_and_si128(_mm_srai_epi32(_mm_add_epi32(colours, level), 1), _mm_set1_epi32(0xFFFF));
     return _mm_or_si128(_mm_and_si128(old, _mm_set1_epi32(int32_t(0xFFFF0000u))), low);
 }
@@ -256,17 +271,11 @@ struct AffineSpan {
                                             int32_t v, int32_t ds, int32_t dz, int32_t du, int32_t dv) const {
         const uint16_t* const texels = tex.texels;
         const uint32_t uMask = tex.uMask, vMask = tex.vMask;
-        for (; cell != end; ++cell) {
-            if (z < int32_t(*cell)) {
-                // Unsigned sum: a vMask with bit 31 set still gives an index inside the texture.
-                const uint32_t texel = texels[((uint32_t(u) & uMask) + (uint32_t(v) & vMask)) >> 16];
-                putPixel<Mode>(cell, z, texel, sar(s, 16));
-            }
-            s = wrapAdd(s, ds);
-            z = wrapAdd(z, dz);
-            u = wrapAdd(u, du);
-            v = wrapAdd(v, dv);
-        }
+        // Unsigned sum: a vMask with bit 31 set still gives an index inside the texture.
+        spanLoop<Mode>(
+            cell, end, s, z, ds, dz,
+            [&] { return uint32_t(texels[((uint32_t(u) & uMask) + (uint32_t(v) & vMask)) >> 16]); },
+            [&] { u = wrapAdd(u, du), v = wrapAdd(v, dv); });
     }
 };
 
@@ -289,21 +298,16 @@ struct PerspectiveSpan {
         const uint32_t uMask = tex.uMask, vMask = tex.vMask;
         int32_t s = at[kS], z = at[kZ], w = at[kW], uw = at[kUW], vw = at[kVW];
         const int32_t ds = step[kS], dz = step[kZ], dw = step[kW], duw = step[kUW], dvw = step[kVW];
-        for (; cell != end; ++cell) {
-            if (z < int32_t(*cell)) {
-                // w >> 8 stays inside the table for every triangle with vertex depths 33..8191 and
-                // rows less than 8192 apart; the mask keeps any other walk inside it too.
-                const int32_t q = PerspectiveLut[sar(w, 8) & 4095];
-                const uint32_t col = uint32_t(wrapMul(sar(uw, 10), q)) & uMask;
-                const uint32_t row = uint32_t(wrapMul(sar(vw, 6), q)) & vMask;
-                putPixel<Mode>(cell, z, texels[(col + row) >> 16], sar(s, 16));
-            }
-            s = wrapAdd(s, ds);
-            z = wrapAdd(z, dz);
-            w = wrapAdd(w, dw);
-            uw = wrapAdd(uw, duw);
-            vw = wrapAdd(vw, dvw);
-        }
+        // w >> 8 stays inside the table for every triangle with vertex depths 33..8191 and rows
+        // less than 8192 apart; the mask keeps any other walk inside it too.
+        auto texel = [&] {
+            const int32_t q = PerspectiveLut[sar(w, 8) & 4095];
+            const uint32_t col = uint32_t(wrapMul(sar(uw, 10), q)) & uMask;
+            const uint32_t row = uint32_t(wrapMul(sar(vw, 6), q)) & vMask;
+            return uint32_t(texels[(col + row) >> 16]);
+        };
+        spanLoop<Mode>(cell, end, s, z, ds, dz, texel,
+                       [&] { w = wrapAdd(w, dw), uw = wrapAdd(uw, duw), vw = wrapAdd(vw, dvw); });
     }
 };
 
@@ -320,11 +324,7 @@ struct FlatSpan {
         const uint32_t texel = colour;
         int32_t s = at[kS], z = at[kZ];
         const int32_t ds = step[kS], dz = step[kZ];
-        for (; cell != end; ++cell) {
-            if (z < int32_t(*cell)) putPixel<Blend ? 2 : 0>(cell, z, texel, sar(s, 16));
-            s = wrapAdd(s, ds);
-            z = wrapAdd(z, dz);
-        }
+        spanLoop<Blend ? 2 : 0>(cell, end, s, z, ds, dz, [texel] { return texel; }, [] {});
     }
 };
 
