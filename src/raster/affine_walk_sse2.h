@@ -79,9 +79,12 @@ template <int Mode, bool Inside>
         const int32_t xl = sar(left.x, 16), xr = sar(right.x, 16);
         if ((Inside || (xr > 0 && xl < kBufferWidth)) && xr > xl) {
             if (xr - xl == 1) {  // xl >= 0 here: one cell, at the left edge's values
-                const __m128i at = left.at;
-                kernel.plainPixels(row + xl, row + xr, _mm_cvtsi128_si32(at), lane<1>(at), lane<2>(at), lane<3>(at),
-                                   0, 0, 0, 0);
+                uint32_t* const cell = row + xl;
+                const int32_t z = lane<1>(left.at);
+                if (z < int32_t(*cell)) {
+                    putPixel<Mode>(cell, z, kernel.texel(lane<2>(left.at), lane<3>(left.at)),
+                                   sar(_mm_cvtsi128_si32(left.at), 16));
+                }
             } else {
                 // columnStep on every lane: ((R - L) >> 14) * recip >> 3, the product wrapping.
                 const int32_t recip = ReciprocalLut[xr - xl];

@@ -223,7 +223,8 @@ template <int Mode>
         if (_mm_movemask_epi8(pass) != 0) {
             // The index is below 65536 (a uint32_t shifted by 16): the low word of each lane.
             const __m128i index = _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(vu, uMask), _mm_and_si128(vv, vMask)), 16);
-            __m128i texel = _mm_setzero_si128();
+            // Mode 0 gathers the texels straight into the low words of the depths it stores.
+            __m128i texel = Mode == 0 ? _mm_and_si128(vz, depthBits) : _mm_setzero_si128();
             texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 0)], 0);
             texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 2)], 2);
             texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 4)], 4);
@@ -232,7 +233,9 @@ template <int Mode>
                 pass = _mm_andnot_si128(_mm_cmpeq_epi32(texel, _mm_setzero_si128()), pass);
             }
             __m128i value;
-            if constexpr (Mode <= 1) {
+            if constexpr (Mode == 0) {
+                value = _mm_add_epi32(texel, _mm_srai_epi32(vs, 16));
+            } else if constexpr (Mode == 1) {
                 value = _mm_add_epi32(_mm_add_epi32(_mm_and_si128(vz, depthBits), texel), _mm_srai_epi32(vs, 16));
             } else {
                 value = blendLanes(old, texel, _mm_srai_epi32(vs, 16));
@@ -269,13 +272,13 @@ struct AffineSpan {
     // The reference loop: every column in turn.
     [[gnu::always_inline]] void plainPixels(uint32_t* cell, uint32_t* const end, int32_t s, int32_t z, int32_t u,
                                             int32_t v, int32_t ds, int32_t dz, int32_t du, int32_t dv) const {
-        const uint16_t* const texels = tex.texels;
-        const uint32_t uMask = tex.uMask, vMask = tex.vMask;
-        // Unsigned sum: a vMask with bit 31 set still gives an index inside the texture.
-        spanLoop<Mode>(
-            cell, end, s, z, ds, dz,
-            [&] { return uint32_t(texels[((uint32_t(u) & uMask) + (uint32_t(v) & vMask)) >> 16]); },
-            [&] { u = wrapAdd(u, du), v = wrapAdd(v, dv); });
+        spanLoop<Mode>(cell, end, s, z, ds, dz, [&] { return texel(u, v); },
+                       [&] { u = wrapAdd(u, du), v = wrapAdd(v, dv); });
+    }
+
+    // Unsigned sum: a vMask with bit 31 set still gives an index inside the texture.
+    [[gnu::always_inline]] uint32_t texel(int32_t u, int32_t v) const {
+        return tex.texels[((uint32_t(u) & tex.uMask) + (uint32_t(v) & tex.vMask)) >> 16];
     }
 };
 
