@@ -101,7 +101,9 @@ template <int Mode, bool Inside>
                 }
                 uint32_t* const cell = row + first;
                 uint32_t* const stop = row + last;
-                if (fourColumnsFit(cell, stop)) {
+                // Above the last row the cells a last group reads past a span's end (at most
+                // three) are inside the FrameBuffer whatever the span.
+                if (y < kBufferHeight - 1 ? stop - cell >= kFourColumnsFrom : fourColumnsFit(cell, stop)) {
                     affineGroupsSse2<Mode>(cell, stop - cell, start, step, lanes);
                 } else {
                     kernel.plainPixels(cell, stop, _mm_cvtsi128_si32(start), lane<1>(start), lane<2>(start),

@@ -160,6 +160,10 @@ inline TexelLanes texelLanes(const TextureSetup& tex) {
     return {tex.texels, _mm_set1_epi32(int32_t(tex.uMask)), _mm_set1_epi32(int32_t(tex.vMask))};
 }
 
+// The four-column loop runs on rows of this many columns or more; the plain loop is cheaper on
+// shorter ones.
+inline constexpr ptrdiff_t kFourColumnsFrom = 4;
+
 [[gnu::always_inline]] inline bool fourColumnsFit(const uint32_t* cell, const uint32_t* end);
 template <int Mode>
 [[gnu::always_inline]] inline void affineGroupsSse2(uint32_t* cell, ptrdiff_t columns, __m128i start, __m128i steps,
@@ -181,11 +185,11 @@ template <int Mode>
     return end;
 }
 
-// True where the four-column loop runs: rows of four columns or more (the plain loop is cheaper
-// on shorter ones) whose last group stays inside the FrameBuffer.
+// True where the four-column loop runs: rows of kFourColumnsFrom columns or more whose last
+// group stays inside the FrameBuffer.
 [[gnu::always_inline]] inline bool fourColumnsFit(const uint32_t* cell, const uint32_t* end) {
     const ptrdiff_t columns = end - cell;
-    return columns >= 4 && cell + (columns + 3) / 4 * 4 <= FrameBuffer + kBufferCells;
+    return columns >= kFourColumnsFrom && cell + (columns + 3) / 4 * 4 <= FrameBuffer + kBufferCells;
 }
 
 // blend on four cells at once: the old cell's depth half with the blended colour.
