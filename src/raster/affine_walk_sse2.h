@@ -148,7 +148,7 @@ void walkAffineNarrowSse2(const Corner& a, const Corner& b, const Corner& c, con
             shortEdge.advance();
             y = a.sy + 1;
         }
-        const int32_t end = std::min(b.sy, kBufferHeight);
+        const int32_t end = std::min<int32_t>(b.sy, kBufferHeight);
         if (longEdge.dx > shortEdge.dx) {
             affineRowsSse2<Mode, Inside>(shortEdge, longEdge, y, end, kernel, lanes);
         } else {
@@ -166,7 +166,7 @@ void walkAffineNarrowSse2(const Corner& a, const Corner& b, const Corner& c, con
         y = 0;
     }
     if (longEdge.x == shortEdge.x) return;
-    const int32_t end = std::min(c.sy, kBufferHeight);
+    const int32_t end = std::min<int32_t>(c.sy, kBufferHeight);
     if (longEdge.x > shortEdge.x) {
         affineRowsSse2<Mode, Inside>(shortEdge, longEdge, y, end, kernel, lanes);
     } else {
