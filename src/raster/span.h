@@ -205,6 +205,9 @@ template <int Mode>
     return _mm_or_si128(_mm_and_si128(old, _mm_set1_epi32(int32_t(0xFFFF0000u))), low);
 }
 
+// Lane masks of a last group with 1, 2 or 3 columns left.
+alignas(16) inline constexpr int32_t kFirstLanes[4][4] = {{0, 0, 0, 0}, {-1, 0, 0, 0}, {-1, -1, 0, 0}, {-1, -1, -1, 0}};
+
 // The loop itself: `start` holds s, z, u, v at the first column, `steps` their steps a column.
 template <int Mode>
 [[gnu::always_inline]] inline void affineGroupsSse2(uint32_t* cell, ptrdiff_t columns, __m128i start, __m128i steps,
@@ -218,12 +221,11 @@ template <int Mode>
     const __m128i du4 = _mm_shuffle_epi32(steps4, 0xAA), dv4 = _mm_shuffle_epi32(steps4, 0xFF);
     const __m128i uMask = tex.uMask, vMask = tex.vMask;
     const __m128i depthBits = _mm_set1_epi32(int32_t(0xFFFF0000u));
-    const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
     for (ptrdiff_t left = columns; left > 0; left -= 4, cell += 4) {
         auto* at = reinterpret_cast<__m128i*>(cell);
         const __m128i old = _mm_loadu_si128(at);
         __m128i pass = _mm_cmpgt_epi32(old, vz);  // z < cell, signed
-        if (left < 4) pass = _mm_and_si128(pass, _mm_cmpgt_epi32(_mm_set1_epi32(int32_t(left)), lanes));
+        if (left < 4) pass = _mm_and_si128(pass, _mm_load_si128(reinterpret_cast<const __m128i*>(kFirstLanes[left])));
         if (_mm_movemask_epi8(pass) != 0) {
             // The index is below 65536 (a uint32_t shifted by 16): the low word of each lane.
             const __m128i index = _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(vu, uMask), _mm_and_si128(vv, vMask)), 16);
