@@ -5,9 +5,9 @@
 // in registers from the first row to the last.
 //
 // Each edge keeps s, z, u, v in one vector and x beside it. A row's column steps of all four
-// quantities are then one vector subtract, shift, multiply and shift; the opaque modes hand the
-// row's lanes to the four-column loop of span.h, the others (and short rows) to the plain loop.
-// A row of one column needs no steps at all: its only cell takes the left edge's values.
+// quantities are then one vector subtract, shift, multiply and shift; rows of four columns or
+// more hand their lanes to the four-column loop of span.h, shorter ones go to the plain loop. A
+// row of one column needs no steps at all: its only cell takes the left edge's values.
 #pragma once
 
 #include <algorithm>
