@@ -6,7 +6,7 @@
 // colour up in ShadeLut, store the pixel. The plain loops here store two pixels with one 32-bit
 // store, through memcpy because display memory is only 2-byte aligned (the direct region starts
 // 638 bytes before the Game API pointer, so the two can never both be word aligned); the vector
-// loops (present_sse2.h) store four or eight.
+// loops (present_sse2.h, present_neon.h) store four or eight.
 #include <bit>
 #include <cstddef>
 #include <cstring>
@@ -17,10 +17,11 @@
 #include "display/display_memory.h"
 #include "display/present_cells.h"
 
-// The vector loops where the processor has them (SSE2 on x86-64); elsewhere, or with
-// VX_PRESENT_PLAIN, the plain loops below run.
+// The vector loops where the processor has them (SSE2 on x86-64, NEON on aarch64); elsewhere,
+// or with VX_PRESENT_PLAIN, the plain loops below run.
+#include "display/present_neon.h"
 #include "display/present_sse2.h"
-#define VX_PRESENT_VECTOR VX_PRESENT_SSE2
+#define VX_PRESENT_VECTOR (VX_PRESENT_SSE2 || VX_PRESENT_NEON)
 
 namespace veloxia {
 namespace {

@@ -4,8 +4,10 @@
 //
 // Each loop does the work of its plain loop, many cells a step: read the cells, store their
 // cleared value, look each colour up in ShadeLut, store the pixels where the layout puts them.
-// Where every colour of a step is the same (the cleared background, a flat area), one lookup
-// serves the whole step: the same pixels are stored, each of them still stored every frame.
+// Where every cell of a step is the same, colour and depth (the cleared background, most of the
+// screen), one lookup serves the whole step: the same pixels are stored, each of them still stored
+// every frame. Comparing whole cells rather than colours spares four masks on that path,
+// more than is lost on the few steps of one colour at several depths, which take the lookups.
 #pragma once
 
 #if defined(__SSE2__) && !defined(VX_PRESENT_PLAIN)
