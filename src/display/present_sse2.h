@@ -45,12 +45,12 @@ template <class... Rest>
     return read;
 }
 
-// Four pixels from the low or the high half.
+// Four pixels from the low or the high half, to any 2-byte aligned place (movq, movhps).
 [[gnu::always_inline]] inline void storeLow(uint16_t* at, __m128i pixels) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(at), pixels);
 }
 [[gnu::always_inline]] inline void storeHigh(uint16_t* at, __m128i pixels) {
-    _mm_storeh_pd(reinterpret_cast<double*>(at), _mm_castsi128_pd(pixels));
+    _mm_storeh_pi(reinterpret_cast<__m64*>(at), _mm_castsi128_ps(pixels));
 }
 
 // Word 4j + k of the result: the pixel of cell Cell + j of row k (rows in line order), so each
