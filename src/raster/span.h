@@ -27,6 +27,7 @@
 #else
 #define VX_RASTER_SSE2 0
 #endif
+#include "raster/span_neon.h"  // NEON on aarch64: VX_RASTER_NEON
 
 namespace veloxia::raster {
 
@@ -271,6 +272,10 @@ struct AffineSpan {
         const int32_t ds = step[kS], dz = step[kZ], du = step[kU], dv = step[kV];
 #if VX_RASTER_SSE2
         cell = affinePixelsSse2<Mode>(cell, end, s, z, u, v, ds, dz, du, dv, tex);
+#elif VX_RASTER_NEON
+        if constexpr (Mode <= 1) {
+            cell = affinePixelsNeon<Mode>(cell, end, s, z, u, v, ds, dz, du, dv, tex.texels, tex.uMask, tex.vMask);
+        }
 #endif
         plainPixels(cell, end, s, z, u, v, ds, dz, du, dv);
     }
