@@ -104,15 +104,24 @@ template <int Mode, bool Inside>
                 uint32_t* const stop = row + last;
                 // Above the last row the cells a last group reads past a span's end (at most
                 // three) are inside the FrameBuffer whatever the span.
+                uint32_t* from = cell;
                 if (y < kBufferHeight - 1 ? stop - cell >= kFourColumnsFrom : fourColumnsFit(cell, stop)) {
-                    affineGroupsSse2<Mode>(cell, stop - cell, start, step, lanes);
-                } else {  // each cell's values straight from the lanes, the lanes a column on
-                    for (uint32_t* at = cell; at != stop; ++at, start = _mm_add_epi32(start, step)) {
-                        const int32_t z = lane<1>(start);
-                        if (z < int32_t(*at)) {
-                            putPixel<Mode>(at, z, kernel.texel(lane<2>(start), lane<3>(start)),
-                                           sar(_mm_cvtsi128_si32(start), 16));
-                        }
+                    const ptrdiff_t columns = stop - cell;
+                    if ((columns & 3) == 1) {  // the last column on its own, cheaper than a group of one
+                        affineGroupsSse2<Mode>(cell, columns - 1, start, step, lanes);
+                        from = stop - 1;
+                        start = _mm_add_epi32(start, timesLanes(step, int32_t(columns - 1)));
+                    } else {
+                        affineGroupsSse2<Mode>(cell, columns, start, step, lanes);
+                        from = stop;
+                    }
+                }
+                // each cell's values straight from the lanes, the lanes a column on
+                for (uint32_t* at = from; at != stop; ++at, start = _mm_add_epi32(start, step)) {
+                    const int32_t z = lane<1>(start);
+                    if (z < int32_t(*at)) {
+                        putPixel<Mode>(at, z, kernel.texel(lane<2>(start), lane<3>(start)),
+                                       sar(_mm_cvtsi128_si32(start), 16));
                     }
                 }
             }
