@@ -6,8 +6,9 @@
 //
 // Each edge keeps s, z, u, v in one vector and x beside it. A row's column steps of all four
 // quantities are then one vector subtract, shift, multiply and shift; rows of four columns or
-// more hand their lanes to the four-column loop of span.h, shorter ones go to the plain loop. A
-// row of one column needs no steps at all: its only cell takes the left edge's values.
+// more hand their lanes to the four-column loop of span.h, shorter ones take each cell's values
+// from the lanes as they step. A row of one column needs no steps at all: its only cell takes
+// the left edge's values.
 #pragma once
 
 #include <algorithm>
@@ -103,12 +104,25 @@ template <int Mode, bool Inside>
                 uint32_t* const stop = row + last;
                 // Above the last row the cells a last group reads past a span's end (at most
                 // three) are inside the FrameBuffer whatever the span.
+                uint32_t* from = cell;
                 if (y < kBufferHeight - 1 ? stop - cell >= kFourColumnsFrom : fourColumnsFit(cell, stop)) {
-                    affineGroupsSse2<Mode>(cell, stop - cell, start, step, lanes);
-                } else {
-                    kernel.plainPixels(cell, stop, _mm_cvtsi128_si32(start), lane<1>(start), lane<2>(start),
-                                       lane<3>(start), _mm_cvtsi128_si32(step), lane<1>(step), lane<2>(step),
-                                       lane<3>(step));
+                    const ptrdiff_t columns = stop - cell;
+                    if ((columns & 3) == 1) {  // the last column on its own, cheaper than a group of one
+                        affineGroupsSse2<Mode>(cell, columns - 1, start, step, lanes);
+                        from = stop - 1;
+                        start = _mm_add_epi32(start, timesLanes(step, int32_t(columns - 1)));
+                    } else {
+                        affineGroupsSse2<Mode>(cell, columns, start, step, lanes);
+                        from = stop;
+                    }
+                }
+                // each cell's values straight from the lanes, the lanes a column on
+                for (uint32_t* at = from; at != stop; ++at, start = _mm_add_epi32(start, step)) {
+                    const int32_t z = lane<1>(start);
+                    if (z < int32_t(*at)) {
+                        putPixel<Mode>(at, z, kernel.texel(lane<2>(start), lane<3>(start)),
+                                       sar(_mm_cvtsi128_si32(start), 16));
+                    }
                 }
             }
         }
