@@ -151,7 +151,7 @@ TEST_F(ByteOrder, PngScreenshotsHaveBigEndianSizesAndTheirColours) {
     const auto file = dir.path() / "be.png";
     std::string error;
     ASSERT_TRUE(writeRgb565Png(file, pixels, 3, 2, &error)) << error;
-    const Bytes png = readFile(file);
+    const Bytes png = readBytes(file);
     ASSERT_GE(png.size(), 24u);
     // The signature, the IHDR chunk's length and name, then width and height, most significant byte first.
     EXPECT_EQ(Bytes(png.begin() + 8, png.begin() + 24),

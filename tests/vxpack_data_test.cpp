@@ -178,7 +178,7 @@ TEST(Info, ListsObjectsAndTexturesOfTheDefaultData) {
 }
 
 TEST(Info, TellsTheKindOfFileByWhichReadingAddsUp) {
-    vxtest::ScratchDir dir;
+    vxtest::TempDir dir;
     const auto scene = dir / "a";
     const auto textures = dir / "b";
     writeFileAtomically(scene, sceneFileBytes(defaultData().scene));

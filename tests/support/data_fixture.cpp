@@ -84,7 +84,7 @@ void expectCommittedCopies(const std::string& kind, const std::vector<CraftedFil
             std::ofstream(path, std::ios::binary)
                 .write(reinterpret_cast<const char*>(file.bytes.data()), std::streamsize(file.bytes.size()));
         }
-        EXPECT_TRUE(readFile(path) == file.bytes)
+        EXPECT_TRUE(readBytes(path) == file.bytes)
             << path << " differs from the catalogue; rerun with VX_REGENERATE_TEST_DATA=1";
     }
 }
