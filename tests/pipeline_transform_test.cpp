@@ -21,10 +21,7 @@ SceneObject objectOf(const std::vector<MeshVertex>& vertices) {
     return obj;
 }
 
-class ObjectRoad : public ::testing::Test {
-protected:
-    vxtest::PipelineFixture scene;
-};
+class ObjectRoad : public vxtest::PipelineFixture {};
 
 TEST_F(ObjectRoad, ProjectionExamples) {
     const int16_t view[3] = {10, 20, -350};
@@ -97,15 +94,15 @@ TEST_F(ObjectRoad, TheTransformMatchesTheMatrixOperations) {
     std::vector<MeshVertex> vertices;
     for (int i = 0; i < 500; ++i) vertices.push_back(vxtest::modelVertex(near(random), near(random), near(random)));
     for (int round = 0; round < 20; ++round) {
-        for (int16_t& e : scene.matrix) e = int16_t(any(random));
-        scene.matrix[11] = int16_t(-4000 + near(random));
+        for (int16_t& e : matrix) e = int16_t(any(random));
+        matrix[11] = int16_t(-4000 + near(random));
         SceneObject obj = objectOf(vertices);
         transformObject(&renderContext, &obj);
         for (int i = 0; i < obj.vertexCount; ++i) {
             const MeshVertex& v = obj.vertices[i];
             const Vec3 model{v.x, v.y, v.z};
             Vec3 view{};
-            matTransformPoint(&scene.matrix, &model, &view);
+            matTransformPoint(&matrix, &model, &view);
             ASSERT_EQ(v.vz, view.z);
             if (v.depth == 0) continue;
             ASSERT_EQ(v.vx, view.x);
@@ -149,8 +146,8 @@ TEST_F(ObjectRoad, FacesWithARejectedCornerAreSkipped) {
     obj.faceCount = 2;
     obj.faces = std::make_unique<MeshFace[]>(2);
     MeshVertex* v = obj.vertices.get();
-    obj.faces[0] = vxtest::makeFace(&v[0], &v[1], &v[2], &scene.opaque);
-    obj.faces[1] = vxtest::makeFace(&v[1], &v[2], &v[3], &scene.opaque);
+    obj.faces[0] = vxtest::makeFace(&v[0], &v[1], &v[2], &opaque);
+    obj.faces[1] = vxtest::makeFace(&v[1], &v[2], &v[3], &opaque);
     renderObject(&renderContext, &obj);
     ASSERT_EQ(fillCalls.size(), 1u);
     EXPECT_EQ(vxtest::cornerOrder(fillCalls[0], obj.faces[0]), (std::vector<int>{0, 1, 2}));
@@ -162,16 +159,16 @@ TEST_F(ObjectRoad, BlendedFacesWaitForTheFlush) {
     obj.faceCount = 2;
     obj.faces = std::make_unique<MeshFace[]>(2);
     MeshVertex* v = obj.vertices.get();
-    obj.faces[0] = vxtest::makeFace(&v[0], &v[1], &v[2], &scene.blended);
-    obj.faces[1] = vxtest::makeFace(&v[0], &v[1], &v[2], &scene.opaque);
+    obj.faces[0] = vxtest::makeFace(&v[0], &v[1], &v[2], &blended);
+    obj.faces[1] = vxtest::makeFace(&v[0], &v[1], &v[2], &opaque);
     renderObject(&renderContext, &obj);
     ASSERT_EQ(fillCalls.size(), 1u);
-    EXPECT_EQ(fillCalls[0].texture, &scene.opaque);
+    EXPECT_EQ(fillCalls[0].texture, &opaque);
     EXPECT_EQ(faceQueue.itemCount, 1);
     EXPECT_EQ(faceQueue.items[0].order, 0x210);
     flushFaceQueue(&faceQueue);
     ASSERT_EQ(fillCalls.size(), 2u);
-    EXPECT_EQ(fillCalls[1].texture, &scene.blended);
+    EXPECT_EQ(fillCalls[1].texture, &blended);
 }
 
 // A facing light 300 units along view x from a vertex at (0, 0, -350) whose normal, model +z,
@@ -179,8 +176,8 @@ TEST_F(ObjectRoad, BlendedFacesWaitForTheFlush) {
 class Lit : public ObjectRoad {
 protected:
     void SetUp() override {
-        matTranslate(&scene.matrix, 0, 0, -350);
-        matRotateY(&scene.matrix, 512);
+        matTranslate(&matrix, 0, 0, -350);
+        matRotateY(&matrix, 512);
         lightTable[0] = {};
         setLight(&lightTable[0], 2, 1000, 2000);
         lightTable[0].x = 300;
@@ -214,7 +211,7 @@ TEST_F(Lit, TheWorldRoadAddsTheLightsWithTheNormalAsStored) {
     v[1].x = 10;
     v[2].y = 10;
     for (MeshVertex& corner : v) corner.stamp = -1;
-    MeshFace f = vxtest::makeFace(&v[0], &v[1], &v[2], &scene.opaque);
+    MeshFace f = vxtest::makeFace(&v[0], &v[1], &v[2], &opaque);
     renderFaceClipped(&renderContext, &f);
     ASSERT_EQ(shadeCalls.size(), 3u);
     EXPECT_EQ(shadeCalls[0].level, 5 + sumFor(0, 0, 32767));
