@@ -13,7 +13,7 @@ constexpr const char* kHostile = "<script>alert(1)</script>&\"'<img src=x onerro
 TEST(Html, EscapesTheFiveCharacters) {
     EXPECT_EQ(htmlEscape("<a href=\"x\">&'</a>"), "&lt;a href=&quot;x&quot;&gt;&amp;&#39;&lt;/a&gt;");
     EXPECT_EQ(htmlEscape("plain \xC3\xA9"), "plain \xC3\xA9");
-    EXPECT_EQ(urlEncode("a b&c=d/\xC3\xA9~"), "a%20b%26c%3Dd%2F%C3%A9~");
+    EXPECT_EQ(percentEncode("a b&c=d/\xC3\xA9~"), "a%20b%26c%3Dd%2F%C3%A9~");
 }
 
 TEST(Html, Figures) {
