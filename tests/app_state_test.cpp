@@ -2,6 +2,7 @@
 // The benchmark's state machine as taps and buttons drive it, and the texts it builds.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 #include "app/app.h"
@@ -13,23 +14,12 @@ using veloxia::BenchmarkState;
 using veloxia::benchmarkState;
 using veloxia::HostEvent;
 
-struct Flags {
-    uint32_t title, running, results, upload, website, exit;
-};
-
-Flags flags() {
-    const BenchmarkState& s = benchmarkState;
-    return {s.title, s.running, s.results, s.upload, s.website, s.exit};
-}
+// The six screen flags in a row: title, running, results, upload, website, exit.
+using Flags = std::array<uint32_t, 6>;
 
 void expectFlags(const Flags& want, const char* where) {
-    const Flags got = flags();
-    EXPECT_EQ(got.title, want.title) << where;
-    EXPECT_EQ(got.running, want.running) << where;
-    EXPECT_EQ(got.results, want.results) << where;
-    EXPECT_EQ(got.upload, want.upload) << where;
-    EXPECT_EQ(got.website, want.website) << where;
-    EXPECT_EQ(got.exit, want.exit) << where;
+    const BenchmarkState& s = benchmarkState;
+    EXPECT_EQ((Flags{s.title, s.running, s.results, s.upload, s.website, s.exit}), want) << where;
 }
 
 class StateMachine : public ::testing::Test {
