@@ -12,12 +12,23 @@ using namespace veloxia;
 using vxtest::fillCalls;
 using vxtest::shadeCalls;
 
-// A scene object made of the given vertices (model = view with the identity matrix).
-SceneObject objectOf(const std::vector<MeshVertex>& vertices) {
+// A face of objectOf: three vertex indices and the texture.
+struct FaceOf {
+    int a, b, c;
+    Texture* texture;
+};
+
+// A scene object made of the given vertices (model = view with the identity matrix) and faces.
+SceneObject objectOf(const std::vector<MeshVertex>& vertices, const std::vector<FaceOf>& faces = {}) {
     SceneObject obj{};
     obj.vertexCount = int32_t(vertices.size());
     obj.vertices = std::make_unique<MeshVertex[]>(vertices.size());
     std::copy(vertices.begin(), vertices.end(), obj.vertices.get());
+    obj.faceCount = int32_t(faces.size());
+    obj.faces = std::make_unique<MeshFace[]>(faces.size());
+    MeshVertex* v = obj.vertices.get();
+    for (size_t i = 0; i < faces.size(); ++i)
+        obj.faces[i] = vxtest::makeFace(&v[faces[i].a], &v[faces[i].b], &v[faces[i].c], faces[i].texture);
     return obj;
 }
 
@@ -142,12 +153,8 @@ TEST_F(ObjectRoad, ProjectVertexDoesNotShade) {
 TEST_F(ObjectRoad, FacesWithARejectedCornerAreSkipped) {
     // Two faces on screen sharing b; d lies behind the eye.
     SceneObject obj = objectOf({vxtest::modelVertex(0, 0, -350), vxtest::modelVertex(0, 50, -350),
-                                vxtest::modelVertex(50, 0, -350), vxtest::modelVertex(50, 50, 100)});
-    obj.faceCount = 2;
-    obj.faces = std::make_unique<MeshFace[]>(2);
-    MeshVertex* v = obj.vertices.get();
-    obj.faces[0] = vxtest::makeFace(&v[0], &v[1], &v[2], &opaque);
-    obj.faces[1] = vxtest::makeFace(&v[1], &v[2], &v[3], &opaque);
+                                vxtest::modelVertex(50, 0, -350), vxtest::modelVertex(50, 50, 100)},
+                               {{0, 1, 2, &opaque}, {1, 2, 3, &opaque}});
     renderObject(&renderContext, &obj);
     ASSERT_EQ(fillCalls.size(), 1u);
     EXPECT_EQ(vxtest::cornerOrder(fillCalls[0], obj.faces[0]), (std::vector<int>{0, 1, 2}));
@@ -155,12 +162,8 @@ TEST_F(ObjectRoad, FacesWithARejectedCornerAreSkipped) {
 
 TEST_F(ObjectRoad, BlendedFacesWaitForTheFlush) {
     SceneObject obj = objectOf({vxtest::modelVertex(0, 0, -350), vxtest::modelVertex(0, 50, -350),
-                                vxtest::modelVertex(50, 0, -350)});
-    obj.faceCount = 2;
-    obj.faces = std::make_unique<MeshFace[]>(2);
-    MeshVertex* v = obj.vertices.get();
-    obj.faces[0] = vxtest::makeFace(&v[0], &v[1], &v[2], &blended);
-    obj.faces[1] = vxtest::makeFace(&v[0], &v[1], &v[2], &opaque);
+                                vxtest::modelVertex(50, 0, -350)},
+                               {{0, 1, 2, &blended}, {0, 1, 2, &opaque}});
     renderObject(&renderContext, &obj);
     ASSERT_EQ(fillCalls.size(), 1u);
     EXPECT_EQ(fillCalls[0].texture, &opaque);
