@@ -106,7 +106,7 @@ TEST_F(Run, StartupRefusesOnlyFacesOfTheDrawnObjectWithoutTheirTexture) {
     EXPECT_NE(started.reason().find("\"Sat\", face 0 uses texture 0"), std::string::npos) << started.reason();
     // An object the benchmark never draws may name a texture the file lacks.
     veloxia::resetBenchmark();
-    vxtest::SceneObjectSpec moon = vxtest::smallTriangle("Moon", 5, 5, 5);
+    vxtest::ObjectSpec moon = vxtest::smallTriangle("Moon", 5, 5, 5);
     moon.faces[0].texture = 9;
     vxtest::writeSceneFile(host.directory / "veloxia3dbench1", {moon, vxtest::smallTriangle("Sat", 10, -20, 5)});
     vxtest::writeTextureFile(host.directory / "veloxia3dbench2", 1);

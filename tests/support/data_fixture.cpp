@@ -115,8 +115,7 @@ void expectCommittedCopies(const std::string& kind, const std::vector<CraftedFil
         const std::filesystem::path path = committedPath(kind, file.name);
         if (regenerate && std::string(regenerate) == "1") {
             std::filesystem::create_directories(path.parent_path());
-            std::ofstream(path, std::ios::binary)
-                .write(reinterpret_cast<const char*>(file.bytes.data()), std::streamsize(file.bytes.size()));
+            writeBytes(path, file.bytes);
         }
         EXPECT_TRUE(readBytes(path) == file.bytes)
             << path << " differs from the catalogue; rerun with VX_REGENERATE_TEST_DATA=1";

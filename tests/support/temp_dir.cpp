@@ -21,15 +21,23 @@ TempDir::~TempDir() {
 }
 
 std::filesystem::path TempDir::write(const std::string& name, std::string_view text) const {
-    const std::filesystem::path file = path_ / name;
-    std::ofstream out(file, std::ios::binary);
-    out.write(text.data(), std::streamsize(text.size()));
-    if (!out) throw std::runtime_error("cannot write " + file.string());
-    return file;
+    writeBytes(path_ / name, text);
+    return path_ / name;
 }
 
 std::filesystem::path TempDir::write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-    return write(name, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    writeBytes(path_ / name, bytes);
+    return path_ / name;
+}
+
+void writeBytes(const std::filesystem::path& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+    writeBytes(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 std::vector<uint8_t> readBytes(const std::filesystem::path& path) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// A private folder for the files of one test, and reading a file back whole.
+// A private folder for the files of one test, and files written and read back whole.
 #pragma once
 
 #include <cstdint>
@@ -28,5 +28,8 @@ private:
 };
 
 std::vector<uint8_t> readBytes(const std::filesystem::path& path);
+// Writes the bytes as the whole file (throws when it cannot).
+void writeBytes(const std::filesystem::path& path, std::string_view bytes);
+void writeBytes(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace vxtest
