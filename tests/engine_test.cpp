@@ -153,14 +153,6 @@ TEST_F(Engine, ModesOutsideTheTableChangeNothing) {
         setRenderMode(&rc, mode);
         expectSame(rc, marked(), "out of range");
     }
-    RenderContext rc = marked();
-    setRenderMode(&rc, 7);
-    EXPECT_EQ(rc.presentRotation, 1u);
-    setRenderMode(&rc, 5);
-    EXPECT_EQ(rc.presentRotation, 0u);
-    setRenderMode(&rc, 7);
-    setRenderMode(&rc, 6);
-    EXPECT_EQ(rc.presentRotation, 0u);
 }
 
 TEST_F(Engine, FadeRangeOption) {
