@@ -38,7 +38,7 @@ scripts/deps.sh "cross-$arch"
 
 step "configuring $build"
 cmake --no-warn-unused-cli -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/toolchains/$arch.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DVX_LTO=OFF -DVX_WITH_SDL=OFF -DVX_BUILD_SERVER=OFF \
+  -DCMAKE_BUILD_TYPE=Release -DVX_LTO=OFF -DVX_WITH_SDL=OFF -DVX_BUILD_SERVER=OFF -DVX_WERROR=ON \
   -DVX_BUILD_BENCH=OFF -DVX_BUILD_EXAMPLES=OFF -DVX_BUILD_TESTS=ON >/dev/null
 
 step "building"

@@ -67,10 +67,8 @@ for row in "${table[@]}"; do
   fi
   triangles=$("$vxpack" info "$run/veloxia3dbench1" | sed -n 's/^total: \([0-9]*\) triangles*$/\1/p')
   said=$(grep '^vxpack: warning' "$run/pack.err" | sed 's/^vxpack: warning: //; s/|/\\|/g; s#'"$models"'/##g' | paste -sd ';' || true)
-  # The benchmark reads its two data files beside its executable.
-  cp "$bench" "$run/"
-  (cd "$run" && ./veloxia3dbench --headless --step-ms 10 --frames 250 --screenshot "$out/$name.png" > /dev/null)
-  fps=$(cd "$run" && ./veloxia3dbench --headless --seconds "$seconds" --json 2> /dev/null |
+  "$bench" --data "$run" --headless --step-ms 10 --frames 250 --screenshot "$out/$name.png" > /dev/null
+  fps=$("$bench" --data "$run" --headless --seconds "$seconds" --json 2> /dev/null |
         sed -n 's/^ *"average": \([0-9.]*\),*$/\1/p')
   echo "| $name | ![$name]($name.png) | $kind | \`$options\` | $triangles | $fps | ${said:-none} |" >> "$page"
 done

@@ -23,7 +23,7 @@ hidden=()
 for package in SDL2 CLI11 nlohmann_json tinyobjloader benchmark Freetype PkgConfig; do
   hidden+=("-DCMAKE_DISABLE_FIND_PACKAGE_$package=ON")
 done
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVX_BUILD_APP=OFF -DVX_BUILD_TOOLS=OFF -DVX_BUILD_SERVER=OFF \
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVX_BUILD_APP=OFF -DVX_BUILD_TOOLS=OFF -DVX_BUILD_SERVER=OFF -DVX_WERROR=ON \
   --no-warn-unused-cli "${hidden[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600

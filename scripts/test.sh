@@ -20,7 +20,7 @@ done
 scripts/deps.sh test gui
 type=Release
 [ "$sanitize" = ON ] && type=Debug
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=$type -DVX_SANITIZE=$sanitize -DVX_LTO=OFF -DVX_BUILD_BENCH=ON >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=$type -DVX_SANITIZE=$sanitize -DVX_LTO=OFF -DVX_BUILD_BENCH=ON -DVX_WERROR=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --timeout 600

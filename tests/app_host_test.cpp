@@ -133,14 +133,14 @@ TEST(SdlInput, TapsButtonsAndQuit) {
 }
 #endif
 
-int parse(std::vector<const char*> args, veloxia::Options& o) {
+std::optional<int> parse(std::vector<const char*> args, veloxia::Options& o) {
     args.insert(args.begin(), "veloxia3dbench");
     return veloxia::parseOptions(static_cast<int>(args.size()), args.data(), o);
 }
 
 TEST(Options, DefaultsAndValues) {
     veloxia::Options o;
-    EXPECT_EQ(parse({}, o), -1);
+    EXPECT_EQ(parse({}, o), std::nullopt);
     EXPECT_EQ(o.seconds, 100u);
     EXPECT_EQ(o.scale, 2);
     EXPECT_FALSE(o.oem.has_value());
@@ -148,7 +148,7 @@ TEST(Options, DefaultsAndValues) {
                      "--oem", "Compaq iPAQ H3800", "--json", "--upload", "--results-server", "http://127.0.0.1:8080",
                      "--data", "/srv/data", "--validate"},
                     o),
-              -1);
+              std::nullopt);
     EXPECT_EQ(o.seconds, 3u);
     EXPECT_EQ(*o.display, "fixed");
     EXPECT_EQ(o.frames, 500u);

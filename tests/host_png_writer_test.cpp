@@ -16,13 +16,11 @@ TEST(PngWriter, ReplacesTheOldFileWholeOrReportsWhy) {
     const fs::path dir = vxtest::freshDirectory("atomic_png");
     const std::vector<uint16_t> pixels(8 * 4, 0xF800);
     vxtest::writeBytes(dir / "shot.png", "old");
-    std::string error;
-    ASSERT_TRUE(veloxia::writeRgb565Png(dir / "shot.png", pixels.data(), 8, 4, &error)) << error;
+    ASSERT_TRUE(veloxia::writeRgb565Png(dir / "shot.png", pixels.data(), 8, 4).ok());
     const std::vector<uint8_t> png = vxtest::readBytes(dir / "shot.png");
     EXPECT_EQ(std::string(png.begin(), png.begin() + 8), "\x89PNG\r\n\x1a\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);  // no temporary left
-    EXPECT_FALSE(veloxia::writeRgb565Png(dir / "no" / "shot.png", pixels.data(), 8, 4, &error));
-    EXPECT_EQ(error, "cannot write " + (dir / "no" / "shot.png").string() + ": No such file or directory");
+    EXPECT_EQ(veloxia::writeRgb565Png(dir / "no" / "shot.png", pixels.data(), 8, 4).reason(), "cannot write " + (dir / "no" / "shot.png").string() + ": No such file or directory");
 }
 
 }  // namespace

@@ -30,13 +30,12 @@ std::vector<uint8_t> bytesOf(const std::string& text) { return {text.begin(), te
 
 TEST(AtomicFile, WritesNewFilesAndReplacesOldOnesWhole) {
     const fs::path dir = vxtest::freshDirectory("atomic_replace");
-    std::string error;
-    ASSERT_TRUE(writeFileAtomically(dir / "out", bytesOf("first version, rather long"), error)) << error;
+    ASSERT_TRUE(writeFileAtomically(dir / "out", bytesOf("first version, rather long")).ok());
     EXPECT_EQ(vxtest::readBytes(dir / "out"), bytesOf("first version, rather long"));
     // A shorter file in the same place keeps none of the old tail.
-    ASSERT_TRUE(writeFileAtomically(dir / "out", bytesOf("second"), error)) << error;
+    ASSERT_TRUE(writeFileAtomically(dir / "out", bytesOf("second")).ok());
     EXPECT_EQ(vxtest::readBytes(dir / "out"), bytesOf("second"));
-    ASSERT_TRUE(writeFileAtomically(dir / "empty", {}, error)) << error;
+    ASSERT_TRUE(writeFileAtomically(dir / "empty", {}).ok());
     EXPECT_EQ(fs::file_size(dir / "empty"), 0u);
     EXPECT_EQ(names(dir), (std::vector<std::string>{"empty", "out"}));
     // An ordinary new file's permissions: what the umask leaves of 0666.
@@ -55,28 +54,25 @@ TEST(AtomicFile, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
     small.rlim_cur = 4096;
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    std::string error;
-    const bool written = writeFileAtomically(dir / "out", std::vector<uint8_t>(100000, 0x5A), error);
+    const veloxia::Result written = writeFileAtomically(dir / "out", std::vector<uint8_t>(100000, 0x5A));
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(written);
-    EXPECT_EQ(error, "cannot write " + (dir / "out").string() + ": File too large");
+    EXPECT_EQ(written.reason(), "cannot write " + (dir / "out").string() + ": File too large");
     EXPECT_EQ(vxtest::readBytes(dir / "out"), bytesOf("old"));
     EXPECT_EQ(names(dir), std::vector<std::string>{"out"});
 }
 
 TEST(AtomicFile, PathsThatCannotBeWrittenAreRefusedWithTheReason) {
     const fs::path dir = vxtest::freshDirectory("atomic_paths");
-    std::string error;
-    EXPECT_FALSE(writeFileAtomically(dir / "missing" / "out", bytesOf("x"), error));
-    EXPECT_EQ(error, "cannot write " + (dir / "missing" / "out").string() + ": No such file or directory");
+    EXPECT_EQ(writeFileAtomically(dir / "missing" / "out", bytesOf("x")).reason(),
+              "cannot write " + (dir / "missing" / "out").string() + ": No such file or directory");
 
     fs::create_directory(dir / "taken");
     vxtest::writeBytes(dir / "taken" / "inside", "kept");
-    EXPECT_FALSE(writeFileAtomically(dir / "taken", bytesOf("x"), error));
-    EXPECT_NE(error.find("Is a directory"), std::string::npos) << error;
+    EXPECT_NE(writeFileAtomically(dir / "taken", bytesOf("x")).reason().find("Is a directory"), std::string::npos);
     EXPECT_EQ(vxtest::readBytes(dir / "taken" / "inside"), bytesOf("kept"));
-    EXPECT_FALSE(writeFileAtomically(dir / "taken/", bytesOf("x"), error));
+    EXPECT_FALSE(writeFileAtomically(dir / "taken/", bytesOf("x")));
     EXPECT_EQ(names(dir), std::vector<std::string>{"taken"});
 }
 
@@ -85,13 +81,11 @@ TEST(AtomicFile, AReadOnlyDirectoryIsRefused) {
     vxtest::writeBytes(dir / "out", "old");
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
     const bool canStillWrite = std::ofstream(dir / "probe").good();
-    std::string error;
-    const bool written = !canStillWrite && writeFileAtomically(dir / "out", bytesOf("new"), error);
+    const veloxia::Result written = canStillWrite ? veloxia::Result::success() : writeFileAtomically(dir / "out", bytesOf("new"));
     fs::permissions(dir, fs::perms::owner_all);
     fs::remove(dir / "probe");
     if (canStillWrite) GTEST_SKIP() << "a read-only directory can still be written here (running as root)";
-    EXPECT_FALSE(written);
-    EXPECT_EQ(error, "cannot write " + (dir / "out").string() + ": Permission denied");
+    EXPECT_EQ(written.reason(), "cannot write " + (dir / "out").string() + ": Permission denied");
     EXPECT_EQ(vxtest::readBytes(dir / "out"), bytesOf("old"));
     EXPECT_EQ(names(dir), std::vector<std::string>{"out"});
 }

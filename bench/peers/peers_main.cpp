@@ -51,10 +51,8 @@ double median(std::vector<double> v) {
 }
 
 void writePicture(const fs::path& path, const std::vector<uint16_t>& portrait) {
-    std::string error;
-    if (!veloxia::writeRgb565Png(path, portrait.data(), veloxia::kScreenWidth, veloxia::kScreenHeight, &error)) {
-        throw std::runtime_error(error);
-    }
+    const veloxia::Result written = veloxia::writeRgb565Png(path, portrait.data(), veloxia::kScreenWidth, veloxia::kScreenHeight);
+    if (!written) throw std::runtime_error(written.reason());
     std::printf("wrote %s\n", path.string().c_str());
 }
 

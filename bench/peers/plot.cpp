@@ -138,14 +138,14 @@ void drawSeries(const Axes& a, const Table& t) {
     }
 }
 
-bool writeDoubled(const std::string& path, std::string* error) {
+veloxia::Result writeDoubled(const std::string& path) {
     std::vector<uint16_t> pixels(size_t(4) * kBufferCells);
     for (int y = 0; y < 2 * kBufferHeight; ++y) {
         for (int x = 0; x < 2 * kBufferWidth; ++x) {
             pixels[size_t(y) * 2 * kBufferWidth + x] = ShadeLut[FrameBuffer[(y / 2) * kBufferWidth + x / 2] & 0xFFFF];
         }
     }
-    return writeRgb565Png(path, pixels.data(), 2 * kBufferWidth, 2 * kBufferHeight, error);
+    return writeRgb565Png(path, pixels.data(), 2 * kBufferWidth, 2 * kBufferHeight);
 }
 
 }  // namespace
@@ -179,8 +179,7 @@ int main(int argc, char** argv) {
         std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
         drawFrame(axes, title, logX ? "TRIANGLES, LOG SCALE" : "COVERED PIXELS");
         drawSeries(axes, t);
-        std::string error;
-        if (!writeDoubled(out, &error)) throw std::runtime_error(error);
+        if (const Result written = writeDoubled(out); !written) throw std::runtime_error(written.reason());
     } catch (const std::exception& e) {
         std::fprintf(stderr, "peers_plot: %s\n", e.what());
         return 1;

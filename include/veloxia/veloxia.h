@@ -5,6 +5,10 @@
 // once, then detectDisplay (or set the present slot yourself), then draw: renderObject for scene
 // objects, the imm* calls for immediate mode, renderWorld for a built world; flush the face
 // queue and call the present slot once per frame.
+//
+// Errors: a call that can fail returns 1 on success and 0 on failure, as the engine always has;
+// the loaders leave the reason in lastLoadError(). Nothing throws, nothing aborts: bad data is
+// refused or drawn within the buffers, never read or written outside them.
 #pragma once
 
 #include "types.h"

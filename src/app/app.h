@@ -21,7 +21,7 @@
 
 #include "app/frame_times.h"
 #include "app/host_interface.h"
-#include "app/result.h"
+#include "util/result.h"
 
 namespace veloxia {
 

@@ -20,7 +20,7 @@
 
 #include <veloxia/display.h>
 
-#include "app/result.h"
+#include "util/result.h"
 
 namespace veloxia {
 

@@ -104,22 +104,22 @@ const char* screenName(Screen screen) {
     return "?";
 }
 
-Result playValidationRun(const ValidationRun& run, const std::filesystem::path& dataDir,
+Result playValidationRun(const ValidationRun& run, const std::filesystem::path& dataDirectory,
                          const std::function<void(const ValidationFrame&)>& seen) {
     resetBenchmark();
-    ValidationHost host(run, dataDir, seen);
+    ValidationHost host(run, dataDirectory, seen);
     RunSettings settings;
     settings.seconds = run.seconds;
     settings.stepMs = kValidationStepMs;
     // A guard only: every run ends by its quit long before.
     settings.maxPasses = uint64_t{run.seconds} * 1000 / kValidationStepMs + 100;
-    settings.dataDir = dataDir;
+    settings.dataDir = dataDirectory;
     RunResult result = runBenchmark(host, settings);
     setHost(nullptr);
     return std::move(result.outcome);
 }
 
-ValidationReport validateFrames(const std::filesystem::path& dataDir) {
+ValidationReport validateFrames(const std::filesystem::path& dataDirectory) {
     ValidationReport report;
     std::vector<uint16_t> previous;
     bool differs = false;
@@ -127,7 +127,7 @@ ValidationReport validateFrames(const std::filesystem::path& dataDir) {
         const std::span<const uint64_t> reference = referenceDigests(run);
         uint64_t frames = 0;
         previous.clear();
-        Result played = playValidationRun(run, dataDir, [&](const ValidationFrame& frame) {
+        Result played = playValidationRun(run, dataDirectory, [&](const ValidationFrame& frame) {
             if (differs) return;
             ++frames;
             const uint64_t expected = frame.pass <= reference.size() ? reference[frame.pass - 1] : 0;
@@ -155,11 +155,11 @@ ValidationReport validateFrames(const std::filesystem::path& dataDir) {
     return report;
 }
 
-Recording recordValidationRuns(const std::filesystem::path& dataDir) {
+Recording recordValidationRuns(const std::filesystem::path& dataDirectory) {
     Recording recording;
     for (const ValidationRun& run : kRuns) {
         RecordedRun recorded{&run, {}, {}};
-        Result played = playValidationRun(run, dataDir, [&](const ValidationFrame& frame) {
+        Result played = playValidationRun(run, dataDirectory, [&](const ValidationFrame& frame) {
             recorded.digests.push_back(frame.digest);
             recorded.screens.push_back(frame.screen);
         });

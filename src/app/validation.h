@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "app/host_interface.h"
-#include "app/result.h"
+#include "util/result.h"
 
 namespace veloxia {
 
@@ -51,9 +51,9 @@ struct ValidationFrame {
     uint64_t digest;
 };
 
-// Plays one run from a fresh start with the data files of `dataDir`, calling `seen` after
+// Plays one run from a fresh start with the data files of `dataDirectory`, calling `seen` after
 // every presented frame (the display memory then holds it).
-Result playValidationRun(const ValidationRun& run, const std::filesystem::path& dataDir,
+Result playValidationRun(const ValidationRun& run, const std::filesystem::path& dataDirectory,
                          const std::function<void(const ValidationFrame&)>& seen);
 
 // The first frame that differs from its reference, with its picture and the picture of the
@@ -73,7 +73,7 @@ struct ValidationReport {
 };
 
 // Plays every run and stops at the first difference.
-ValidationReport validateFrames(const std::filesystem::path& dataDir);
+ValidationReport validateFrames(const std::filesystem::path& dataDirectory);
 
 // Every frame of every run, for a new reference table.
 struct RecordedRun {
@@ -85,7 +85,7 @@ struct Recording {
     Result outcome;
     std::vector<RecordedRun> runs;
 };
-Recording recordValidationRuns(const std::filesystem::path& dataDir);
+Recording recordValidationRuns(const std::filesystem::path& dataDirectory);
 // The reference table as C++ source (src/app/reference_digests.cpp).
 std::string referenceSource(const Recording& recording);
 // The frames whose digests differ from the built-in table, as ranges for people:

@@ -58,9 +58,9 @@ std::string screenshotPathProblem(const std::filesystem::path& file) {
 bool saveScreenshot(const SystemHost& host, const std::string& file) {
     std::vector<uint16_t> pixels(kScreenWidth * kScreenHeight);
     host.screenshot(pixels.data());
-    std::string error;
-    if (writeRgb565Png(file, pixels.data(), kScreenWidth, kScreenHeight, &error)) return true;
-    std::fprintf(stderr, "veloxia3dbench: the screenshot was not saved: %s\n", error.c_str());
+    const Result saved = writeRgb565Png(file, pixels.data(), kScreenWidth, kScreenHeight);
+    if (saved) return true;
+    std::fprintf(stderr, "veloxia3dbench: the screenshot was not saved: %s\n", saved.reason().c_str());
     return false;
 }
 
@@ -76,7 +76,7 @@ bool flushOutput() {
 
 int main(int argc, char** argv) {
     Options o;
-    if (const int status = parseOptions(argc, argv, o); status >= 0) return status;
+    if (const std::optional<int> status = parseOptions(argc, argv, o)) return *status;
     const std::filesystem::path dataDir = o.data.empty() ? executableDirectory() : std::filesystem::path(o.data);
     if (o.validate) {
         if (!o.writeReference.empty()) return writeReferenceCommand(dataDir, o.writeReference);

@@ -9,7 +9,7 @@
 
 namespace veloxia {
 
-int parseOptions(int argc, const char* const* argv, Options& o) {
+std::optional<int> parseOptions(int argc, const char* const* argv, Options& o) {
     CLI::App cli{"VELOXIA 3D Benchmark: an integer-only 3D renderer turning a textured satellite for a "
                  "timed run, then showing the average, lowest and highest frames per second.",
                  "veloxia3dbench"};
@@ -63,7 +63,7 @@ int parseOptions(int argc, const char* const* argv, Options& o) {
         std::cerr << "veloxia3dbench: " << e.what() << "\nRun with --help for the options.\n";
         return 2;
     }
-    return -1;
+    return std::nullopt;
 }
 
 }  // namespace veloxia

@@ -27,9 +27,9 @@ struct Options {
     std::string writeReference;          // record the reference digests into this C++ file
 };
 
-// Parses the command line. Returns -1 when the program should run, otherwise the exit status
-// to end with at once: 0 after --help or --version (printed on standard output), 2 after bad
-// usage (the reason and a pointer to --help on standard error).
-int parseOptions(int argc, const char* const* argv, Options& options);
+// Parses the command line. Returns nothing when the program should run, otherwise the exit
+// status to end with at once: 0 after --help or --version (printed on standard output), 2 after
+// bad usage (the reason and a pointer to --help on standard error).
+std::optional<int> parseOptions(int argc, const char* const* argv, Options& options);
 
 }  // namespace veloxia

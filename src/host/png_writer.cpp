@@ -14,8 +14,7 @@
 
 namespace veloxia {
 
-bool writeRgb565Png(const std::filesystem::path& path, const uint16_t* pixels, int width, int height,
-                    std::string* error) {
+Result writeRgb565Png(const std::filesystem::path& path, const uint16_t* pixels, int width, int height) {
     std::vector<uint8_t> rgb(size_t(width) * size_t(height) * 3);
     for (size_t i = 0; i < size_t(width) * size_t(height); ++i) {
         const unsigned p = pixels[i], r = p >> 11, g = (p >> 5) & 63, b = p & 31;
@@ -27,14 +26,8 @@ bool writeRgb565Png(const std::filesystem::path& path, const uint16_t* pixels, i
     int size = 0;
     const std::unique_ptr<unsigned char, decltype(&std::free)> png(
         stbi_write_png_to_mem(rgb.data(), width * 3, width, height, 3, &size), &std::free);
-    std::string reason;
-    if (png == nullptr) {
-        reason = "cannot encode " + path.string() + " as PNG";
-    } else if (writeFileAtomically(path, std::span<const uint8_t>(png.get(), size_t(size)), reason)) {
-        return true;
-    }
-    if (error) *error = reason;
-    return false;
+    if (png == nullptr) return Result::failure("cannot encode " + path.string() + " as PNG");
+    return writeFileAtomically(path, std::span<const uint8_t>(png.get(), size_t(size)));
 }
 
 }  // namespace veloxia

@@ -5,13 +5,13 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <string>
+
+#include "util/result.h"
 
 namespace veloxia {
 
 // pixels: width * height RGB565 values, row-major. Channels widen by bit replication
-// (5-bit r becomes r << 3 | r >> 2), so 0xFFFF is pure white. Returns false with a reason.
-bool writeRgb565Png(const std::filesystem::path& path, const uint16_t* pixels, int width, int height,
-                    std::string* error = nullptr);
+// (5-bit r becomes r << 3 | r >> 2), so 0xFFFF is pure white. Fails with a reason naming the path.
+Result writeRgb565Png(const std::filesystem::path& path, const uint16_t* pixels, int width, int height);
 
 }  // namespace veloxia

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 // What the window host and the headless host share: the Linux clock, device name, memory
 // figures and program directory, the printed URL, and the frame a screenshot saves.
+//
+// Errors: as in the benchmark core, what can fail returns a Result with a reason for people;
+// main prints it after "veloxia3dbench: " and picks the exit status (1 failure, 2 bad usage).
 #pragma once
 
 #include <array>

@@ -23,9 +23,8 @@ bool savePicture(const std::string& dir, const ValidationFrame& frame, uint64_t 
     char name[96];
     std::snprintf(name, sizeof name, "%s-%05" PRIu64 "-%s.png", frame.run->name, pass, what);
     const std::filesystem::path file = std::filesystem::path(dir) / name;
-    std::string error;
-    if (!writeRgb565Png(file, picture.data(), kScreenWidth, kScreenHeight, &error)) {
-        std::fprintf(stderr, "veloxia3dbench: %s was not saved: %s\n", file.c_str(), error.c_str());
+    if (const Result saved = writeRgb565Png(file, picture.data(), kScreenWidth, kScreenHeight); !saved) {
+        std::fprintf(stderr, "veloxia3dbench: %s was not saved: %s\n", file.c_str(), saved.reason().c_str());
         return false;
     }
     std::printf("saved %s\n", file.c_str());
@@ -63,10 +62,9 @@ int writeReferenceCommand(const std::filesystem::path& dataDir, const std::files
         return 1;
     }
     const std::string source = referenceSource(recording);
-    std::string error;
     const auto* bytes = reinterpret_cast<const uint8_t*>(source.data());
-    if (!writeFileAtomically(output, std::span<const uint8_t>(bytes, source.size()), error)) {
-        std::fprintf(stderr, "veloxia3dbench: cannot write %s: %s\n", output.c_str(), error.c_str());
+    if (const Result written = writeFileAtomically(output, std::span<const uint8_t>(bytes, source.size())); !written) {
+        std::fprintf(stderr, "veloxia3dbench: %s\n", written.reason().c_str());
         return 1;
     }
     const std::vector<std::string> changed = changedFrames(recording);

@@ -34,18 +34,17 @@ bool writeAll(int fd, std::span<const uint8_t> bytes) {
     return true;
 }
 
-bool failWith(std::string& error, const std::filesystem::path& path, int code) {
-    error = "cannot write " + path.string() + ": " + std::strerror(code);
-    return false;
+Result failWith(const std::filesystem::path& path, int code) {
+    return Result::failure("cannot write " + path.string() + ": " + std::strerror(code));
 }
 
 }  // namespace
 
-bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes, std::string& error) {
-    if (path.filename().empty()) return failWith(error, path, EISDIR);
+Result writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
+    if (path.filename().empty()) return failWith(path, EISDIR);
     std::filesystem::path temporary;
     const int fd = createTemporary(path, temporary);
-    if (fd < 0) return failWith(error, path, errno);
+    if (fd < 0) return failWith(path, errno);
     // fsync before the rename: after a crash the name then holds the old bytes or all new ones.
     bool ok = writeAll(fd, bytes) && fsync(fd) == 0;
     int code = errno;
@@ -53,10 +52,10 @@ bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint
         ok = false;
         code = errno;
     }
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return Result::success();
     if (ok) code = errno;
     unlink(temporary.c_str());
-    return failWith(error, path, code);
+    return failWith(path, code);
 }
 
 }  // namespace veloxia

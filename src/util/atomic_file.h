@@ -11,11 +11,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
-#include <string>
+
+#include "util/result.h"
 
 namespace veloxia {
 
-// True when the file is in place; false with a reason naming the path in `error`.
-bool writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes, std::string& error);
+// Ok when the file is in place; else failed with a reason naming the path.
+Result writeFileAtomically(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 
 }  // namespace veloxia

@@ -249,8 +249,9 @@ Bytes readWholeFile(const std::filesystem::path& path) {
 }
 
 void writeFileAtomically(const std::filesystem::path& path, const Bytes& bytes) {
-    std::string error;
-    if (!veloxia::writeFileAtomically(path, bytes, error)) throw PackError(error);
+    if (const veloxia::Result written = veloxia::writeFileAtomically(path, bytes); !written) {
+        throw PackError(written.reason());
+    }
 }
 
 uint64_t fnv1a64(const Bytes& bytes) {

@@ -18,7 +18,8 @@
 
 namespace vxpack {
 
-// Every failure of the tool: a sentence for people, printed after "vxpack: error: ".
+// Every failure of the tool: a sentence for people, thrown where it is found and caught only in
+// main, which prints it after "vxpack: error: " and exits 1.
 struct PackError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };

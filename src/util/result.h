@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// How the benchmark and its hosts report failure: a Result, either ok or failed with a reason
-// written for people ("cannot load the scene file ...: too short"). The engine below keeps its
-// own 0/1 results; the app turns them into a Result with the reason the loaders kept.
+// How the programs report failure: a Result, either ok or failed with a reason written for
+// people ("cannot load the scene file ...: too short"). The benchmark core, its hosts and the
+// utilities here return one; the engine keeps its own 0/1 results, which the app turns into a
+// Result with the reason the loaders kept; vxpack throws inside and maps at its main.
 #pragma once
 
 #include <string>
