@@ -1,14 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "support/data_files.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-
-#include <unistd.h>
-
 namespace vxtest {
 
 void putI16(Bytes& out, int32_t value) {

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "support/vxpack_files.h"
 
-#include <atomic>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace vxtest {
 
