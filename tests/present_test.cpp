@@ -98,6 +98,33 @@ protected:
         return {std::begin(FrameBuffer), std::end(FrameBuffer)};
     }
 
+    // A frame of blocks of 16 x 4 cells, the steps the routines may take in one go (16 cells of a
+    // row, or 4 x 4): random cells, or one value throughout (often a cleared value), or one value
+    // but for a single cell anywhere in the block that differs in its colour, its depth only, or
+    // its bits above the colour only. A routine that lets one lookup serve a whole block must look
+    // at every cell of it.
+    std::vector<uint32_t> blockFrame(unsigned seed) {
+        std::mt19937 random(seed);
+        const auto draw = [&random](uint32_t n) { return uint32_t(random() % n); };
+        constexpr uint32_t kCleared[] = {0x10000000, 0x20000000, 0};
+        for (int by = 0; by < kBufferHeight; by += 4) {
+            for (int bx = 0; bx < kBufferWidth; bx += 16) {
+                const uint32_t kind = draw(6);
+                const uint32_t value = draw(2) != 0 ? kCleared[draw(3)] : uint32_t(random());
+                uint32_t odd = value;
+                if (kind == 3) odd = (value & ~0x3FFFu) | ((value + 1 + draw(0x3FFE)) & 0x3FFFu);  // colour
+                if (kind == 4) odd = value + (1 + draw(0xFFFF)) * 0x10000u;                        // depth
+                if (kind == 5) odd = value ^ (1 + draw(3)) << 14;                                    // stray bits
+                const int oddCell = int(draw(64));
+                for (int k = 0; k < 64; ++k) {
+                    uint32_t& cell = FrameBuffer[(by + k / 16) * kBufferWidth + bx + k % 16];
+                    cell = kind == 0 ? uint32_t(random()) : k == oddCell ? odd : value;
+                }
+            }
+        }
+        return {std::begin(FrameBuffer), std::end(FrameBuffer)};
+    }
+
     // Where cell (fx, fy) must land, as a pixel of the display memory block of `screen`.
     uint16_t landed(const Path& path, int fx, int fy) {
         const int k = fy * kBufferWidth + fx;
@@ -117,8 +144,9 @@ protected:
 };
 
 TEST_F(Present, EveryPathPutsEachCellInItsPlaceAndClearsIt) {
-    for (const Path& path : kPaths) {
-        const std::vector<uint32_t> frame = randomFrame(unsigned(&path - kPaths));
+    for (const Path& path : kPaths) for (bool blocks : {false, true}) {
+        const unsigned seed = unsigned(&path - kPaths);
+        const std::vector<uint32_t> frame = blocks ? blockFrame(seed) : randomFrame(seed);
         present(path);
         for (int fy = 0; fy < kBufferHeight; ++fy) {
             for (int fx = 0; fx < kBufferWidth; ++fx) {
@@ -209,19 +237,36 @@ TEST_F(Present, ReadsIntoLongerLinesWithoutTouchingTheirEnds) {
     }
 }
 
-// presentGeneric may run a vector loop; the plain loop is the reference on many random frames,
-// each cell's stray high bits included.
-TEST_F(Present, DefaultRotationMatchesThePlainLoop) {
-    renderContext.presentRotation = 0;
-    std::vector<uint16_t> reference(kPixels);
-    for (unsigned seed = 100; seed < 140; ++seed) {
-        const std::vector<uint32_t> frame = randomFrame(seed);
-        rotateCopyCounterClockwisePlain(FrameBuffer, reference.data() + 319 * kScreenWidth, ShadeLut);
-        ASSERT_EQ(std::count(std::begin(FrameBuffer), std::end(FrameBuffer), 0x10000000u), kBufferCells);
-        std::copy(frame.begin(), frame.end(), FrameBuffer);
-        presentGeneric();
-        ASSERT_TRUE(std::equal(reference.begin(), reference.end(), screen.pointer())) << "seed " << seed;
-        ASSERT_EQ(std::count(std::begin(FrameBuffer), std::end(FrameBuffer), 0x10000000u), kBufferCells);
+// Every routine may run a vector loop; the plain loop of its layout is the reference, on random
+// frames and on frames of blocks. The whole display memory must match, guards included.
+TEST_F(Present, EveryPathMatchesItsPlainLoop) {
+    const auto plain = [](const Path& path, TestDisplay& d) {
+        switch (path.routine) {
+        case Routine::generic:
+            return path.rotation == 0 ? rotateCopyCounterClockwisePlain(FrameBuffer, d.pointer() + 319 * kScreenWidth, ShadeLut)
+                                      : rotateCopyClockwisePlain(FrameBuffer, d.pointer(), ShadeLut);
+        case Routine::direct:
+            return path.rotation == 0 ? straightCopyPlain(FrameBuffer, d.direct(), ShadeLut)
+                                      : reversedCopyPlain(FrameBuffer, d.direct(), ShadeLut);
+        case Routine::fixedAddress:
+            return path.rotation == 0 ? reversedCopyPlain(FrameBuffer, d.fixedRegion(), ShadeLut)
+                                      : straightCopyPlain(FrameBuffer, d.fixedRegion(), ShadeLut);
+        }
+    };
+    for (const Path& path : kPaths) {
+        for (unsigned seed = 100; seed < 120; ++seed) {
+            const std::vector<uint32_t> frame = seed % 4 == 0 ? randomFrame(seed) : blockFrame(seed);
+            TestDisplay reference;
+            plain(path, reference);
+            ASSERT_EQ(std::count(std::begin(FrameBuffer), std::end(FrameBuffer), path.cleared), kBufferCells) << path.name;
+            std::copy(frame.begin(), frame.end(), FrameBuffer);
+            std::fill(screen.memory.begin(), screen.memory.end(), kUnwritten);
+            std::fill(screen.fixed.begin(), screen.fixed.end(), kUnwritten);
+            present(path);
+            ASSERT_TRUE(screen.memory == reference.memory && screen.fixed == reference.fixed)
+                << path.name << ", seed " << seed;
+            ASSERT_EQ(std::count(std::begin(FrameBuffer), std::end(FrameBuffer), path.cleared), kBufferCells) << path.name;
+        }
     }
 }
 

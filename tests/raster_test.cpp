@@ -374,6 +374,48 @@ TEST_F(Fillers, SeededTrianglesMatchTheModelAndStayInsideTheirRows) {
     EXPECT_GT(drawnTotal, 500000);
 }
 
+// Small triangles (rows of one to a dozen cells) swept across the left and right sides of the
+// screen and along its last rows, so that spans start and end on every column near either side,
+// with and without clipping, compared with the model in every affine draw mode.
+TEST_F(Fillers, SmallTrianglesAcrossTheScreenSidesMatchTheModel) {
+    std::mt19937 rng(4242);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    std::vector<uint32_t> base(kBufferCells);
+    for (auto& cell : base) cell = uint32_t(pick(0, 8191)) << 16 | uint32_t(pick(0, 16383));
+    std::vector<uint16_t> texels(16 * 8);
+    for (auto& t : texels) t = pick(0, 3) == 0 ? 0 : uint16_t(pick(0, 511) << 5);
+    std::vector<uint32_t> model(kBufferCells);
+    int compared = 0;
+    for (int side = 0; side < 2; ++side) {
+        for (int x = -14; x <= 14; ++x) {
+            for (int shape = 0; shape < 6; ++shape) {
+                const int mode = shape % 4;
+                const int left = side == 0 ? x : kBufferWidth - 1 + x;
+                const int top = shape < 3 ? pick(-4, 200) : pick(200, 236);
+                std::array<ProjectedVertex, 3> p;
+                for (auto& v : p)
+                    v = {int16_t(left + pick(0, 12)), int16_t(top + pick(0, 24)), int16_t(pick(64, 8191)),
+                         int16_t(pick(1, 31))};
+                std::sort(p.begin(), p.end(), [](auto& l, auto& r) { return l.sy < r.sy; });
+                if (p[2].sy <= p[0].sy) continue;
+                const Texture t = makeTexture(16, 8, mode, texels);
+                int uv[6];
+                for (int& c : uv) c = pick(-2048, 2048);
+                std::memcpy(FrameBuffer, base.data(), sizeof FrameBuffer);
+                vxtest::referenceFill(FillerKind::Affine, p[0], uv[0], uv[1], p[1], uv[2], uv[3], p[2], uv[4], uv[5],
+                                      t);
+                std::memcpy(model.data(), FrameBuffer, sizeof FrameBuffer);
+                std::memcpy(FrameBuffer, base.data(), sizeof FrameBuffer);
+                fillAffine(&p[0], uv[0], uv[1], &p[1], uv[2], uv[3], &p[2], uv[4], uv[5], &t);
+                ASSERT_EQ(std::memcmp(model.data(), FrameBuffer, sizeof FrameBuffer), 0)
+                    << "side " << side << " column " << left << " shape " << shape;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 300);
+}
+
 // Inputs no pipeline delivers: corners far off the screen and out of order, any depth, shade
 // and coordinate. Nothing may be read or written outside a table, the texture or the buffer
 // (the sanitizer build checks), and a triangle of one depth keeps that depth in every cell.

@@ -25,7 +25,13 @@ uint16_t* fixedAddressRegion();  // the region presentFixedAddress writes, from 
 }  // namespace veloxia
 
 namespace veloxia {
-// The counter-clockwise rotation in plain C++, the reference of the vector one presentGeneric
-// runs where the processor has it: `lastLine` is the first pixel of portrait line 319.
+// The present routines' plain loops, the reference of the vector loops the routines run where the
+// processor has them. Each reads `source` (a FrameBuffer) through `table` and clears it.
+// Counter-clockwise rotation: `lastLine` is the first pixel of portrait line 319.
 void rotateCopyCounterClockwisePlain(uint32_t* source, uint16_t* lastLine, const uint16_t* table);
+// Clockwise rotation: `display` is the first pixel of portrait line 0.
+void rotateCopyClockwisePlain(uint32_t* source, uint16_t* display, const uint16_t* table);
+// Cell k to pixel k, or to pixel 76799 - k, of a 76800-pixel region.
+void straightCopyPlain(uint32_t* source, uint16_t* region, const uint16_t* table);
+void reversedCopyPlain(uint32_t* source, uint16_t* region, const uint16_t* table);
 }  // namespace veloxia

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "engine/wrap.h"
+#include "raster/affine_walk_sse2.h"
 #include "raster/span.h"
 #include "raster/walk.h"
 
@@ -42,71 +43,6 @@ struct AffineEdges {
     void span(const V& l, const V& r, int32_t y) const {
         drawSpan<AffineSpan<Mode>, 5, !Narrow>(AffineSpan<Mode>{tex}, l, r, y);
     }
-
-#if VX_RASTER_SSE2
-    // The narrow walks keep x, s, z, u of each edge in one vector and compute the row's column
-    // steps of s, z, u in one go (walkRows takes this path when it is there); the opaque modes
-    // then draw four columns at a time.
-    static constexpr bool kVectorRows = Narrow;
-
-    void rows(Edge<V>& left, Edge<V>& right, int32_t y, int32_t end) const {
-        __m128i l = _mm_loadu_si128(reinterpret_cast<const __m128i*>(left.at.data()));
-        __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(right.at.data()));
-        const __m128i dl = _mm_loadu_si128(reinterpret_cast<const __m128i*>(left.step.data()));
-        const __m128i dr = _mm_loadu_si128(reinterpret_cast<const __m128i*>(right.step.data()));
-        int32_t lv = left.at[kV], rv = right.at[kV];
-        const int32_t dlv = left.step[kV], drv = right.step[kV];
-        const AffineSpan<Mode> kernel{tex};
-        for (; y < end; ++y) {
-            const int32_t xl = sar(_mm_cvtsi128_si32(l), 16);
-            const int32_t xr = sar(_mm_cvtsi128_si32(r), 16);
-            if (xr > 0 && xl < kBufferWidth && xr - xl >= 1) {
-                const int32_t recip = ReciprocalLut[xr - xl];
-                // columnStep on every lane: ((R - L) >> 14) * recip >> 3, the product wrapping.
-                const __m128i steps = _mm_srai_epi32(times(_mm_srai_epi32(_mm_sub_epi32(r, l), 14), recip), 3);
-                const int32_t stepV = columnStep(lv, rv, recip);
-                // s, z, u, v at the row's first column and their steps a column.
-                __m128i start = _mm_or_si128(_mm_srli_si128(l, 4), _mm_slli_si128(_mm_cvtsi32_si128(lv), 12));
-                const __m128i step = _mm_or_si128(_mm_srli_si128(steps, 4), _mm_slli_si128(_mm_cvtsi32_si128(stepV), 12));
-                int32_t first = xl;
-                if (xl < 0) {  // values as on the unclipped row, advanced to column 0
-                    start = _mm_add_epi32(start, times(step, -xl));
-                    first = 0;
-                }
-                uint32_t* const row = FrameBuffer + y * kBufferWidth;
-                uint32_t* const cell = row + first;
-                uint32_t* const stop = row + std::min(xr, kBufferWidth);
-                bool fourColumns = false;
-                if constexpr (Mode <= 1) {
-                    fourColumns = fourColumnsFit(cell, stop);
-                    if (fourColumns) affineGroupsSse2<Mode>(cell, stop - cell, start, step, tex);
-                }
-                if (!fourColumns) {
-                    alignas(16) int32_t at[4], by[4];
-                    _mm_store_si128(reinterpret_cast<__m128i*>(at), start);
-                    _mm_store_si128(reinterpret_cast<__m128i*>(by), step);
-                    kernel.plainPixels(cell, stop, at[0], at[1], at[2], at[3], by[0], by[1], by[2], by[3]);
-                }
-            }
-            l = _mm_add_epi32(l, dl);
-            r = _mm_add_epi32(r, dr);
-            lv = wrapAdd(lv, dlv);
-            rv = wrapAdd(rv, drv);
-        }
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(left.at.data()), l);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(right.at.data()), r);
-        left.at[kV] = lv;
-        right.at[kV] = rv;
-    }
-
-    // Each lane times n, keeping the low 32 bits of the product (SSE2 multiplies two lanes at once).
-    static __m128i times(__m128i lanes, int32_t n) {
-        const __m128i factor = _mm_set1_epi32(n);
-        const __m128i even = _mm_mul_epu32(lanes, factor);
-        const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(lanes, 32), factor);
-        return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, 0x08), _mm_shuffle_epi32(odd, 0x08));
-    }
-#endif
 };
 
 // ReciprocalLut is indexed by vertex depth and PerspectiveLut by the interpolated w >> 8, which
@@ -176,6 +112,24 @@ void walkInMode(int mode, const Corner& a, const Corner& b, const Corner& c, con
     }
 }
 
+// The walk of a narrow triangle: the generic walk, or the affine filler's own with SSE2.
+template <template <int, bool> class Edges>
+void walkNarrow(int mode, const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
+    walkInMode<Edges, true>(mode, a, b, c, tex);
+}
+
+#if VX_RASTER_SSE2
+template <>
+void walkNarrow<AffineEdges>(int mode, const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
+    switch (mode) {
+        case 0: walkAffineNarrowSse2<0>(a, b, c, tex); break;
+        case 1: walkAffineNarrowSse2<1>(a, b, c, tex); break;
+        case 2: walkAffineNarrowSse2<2>(a, b, c, tex); break;
+        default: walkAffineNarrowSse2<3>(a, b, c, tex); break;
+    }
+}
+#endif
+
 // The draw mode and the width test are chosen once for the whole triangle.
 template <template <int, bool> class Edges>
 int fillTextured(const ProjectedVertex* a, int ua, int va, const ProjectedVertex* b, int ub, int vb,
@@ -187,7 +141,7 @@ int fillTextured(const ProjectedVertex* a, int ua, int va, const ProjectedVertex
     const TextureSetup tex = textureSetup(*texture);
     const int mode = textureMode(texture->drawMode);
     if (narrowTriangle(ka, kb, kc)) {
-        walkInMode<Edges, true>(mode, ka, kb, kc, tex);
+        walkNarrow<Edges>(mode, ka, kb, kc, tex);
     } else {
         walkInMode<Edges, false>(mode, ka, kb, kc, tex);
     }

@@ -27,6 +27,7 @@
 #else
 #define VX_RASTER_SSE2 0
 #endif
+#include "raster/span_neon.h"  // NEON on aarch64: VX_RASTER_NEON
 
 namespace veloxia::raster {
 
@@ -106,6 +107,20 @@ template <int Mode>
     }
 }
 
+// The plain pixel loop of every span: the depth test of each cell, the pixel rule with the
+// texel that texel() gives for the current column, then s, z and the span's own values
+// (next()) one column on.
+template <int Mode, class Texel, class Next>
+[[gnu::always_inline]] inline void spanLoop(uint32_t* cell, uint32_t* const end, int32_t s, int32_t z, int32_t ds,
+                                            int32_t dz, Texel texel, Next next) {
+    for (; cell != end; ++cell) {
+        if (z < int32_t(*cell)) putPixel<Mode>(cell, z, texel(), sar(s, 16));
+        s = wrapAdd(s, ds);
+        z = wrapAdd(z, dz);
+        next();
+    }
+}
+
 // What the textured spans read of a Texture, copied once per triangle so that the pixel loops
 // hold it in registers. The masks must match the texel array (the texture loader makes them so).
 struct TextureSetup {
@@ -136,12 +151,26 @@ inline TextureSetup textureSetup(const Texture& texture) {
     out[3] = _mm_unpackhi_epi64(t2, t3);
 }
 
+// The texture as the four-column loop reads it: the masks in every lane, made once a triangle.
+struct TexelLanes {
+    const uint16_t* texels;
+    __m128i uMask, vMask;
+};
+
+inline TexelLanes texelLanes(const TextureSetup& tex) {
+    return {tex.texels, _mm_set1_epi32(int32_t(tex.uMask)), _mm_set1_epi32(int32_t(tex.vMask))};
+}
+
+// The four-column loop runs on rows of this many columns or more; the plain loop is cheaper on
+// shorter ones.
+inline constexpr ptrdiff_t kFourColumnsFrom = 4;
+
 [[gnu::always_inline]] inline bool fourColumnsFit(const uint32_t* cell, const uint32_t* end);
 template <int Mode>
 [[gnu::always_inline]] inline void affineGroupsSse2(uint32_t* cell, ptrdiff_t columns, __m128i start, __m128i steps,
-                                                    const TextureSetup& tex);
+                                                    const TexelLanes& tex);
 
-// The opaque affine pixels (modes 0 and 1) four columns at a time: the same values, tests and
+// The affine pixels of every draw mode four columns at a time: the same values, tests and
 // stores as the plain loop, each lane a column. A lane that fails its test, or lies past the
 // span's end, stores back the cell it read. The last group of a span reads up to three cells
 // past its end, so it runs only where those cells are inside the FrameBuffer; the plain loop
@@ -152,21 +181,38 @@ template <int Mode>
                                                          int32_t dz, int32_t du, int32_t dv,
                                                          const TextureSetup& tex) {
     if (!fourColumnsFit(cell, end)) return cell;
-    affineGroupsSse2<Mode>(cell, end - cell, _mm_setr_epi32(s, z, u, v), _mm_setr_epi32(ds, dz, du, dv), tex);
+    affineGroupsSse2<Mode>(cell, end - cell, _mm_setr_epi32(s, z, u, v), _mm_setr_epi32(ds, dz, du, dv),
+                           texelLanes(tex));
     return end;
 }
 
-// True where the four-column loop runs: rows of six columns or more (the plain loop is cheaper
-// on shorter ones) whose last group stays inside the FrameBuffer.
+// True where the four-column loop runs: rows of kFourColumnsFrom columns or more whose last
+// group stays inside the FrameBuffer.
 [[gnu::always_inline]] inline bool fourColumnsFit(const uint32_t* cell, const uint32_t* end) {
     const ptrdiff_t columns = end - cell;
-    return columns >= 6 && cell + (columns + 3) / 4 * 4 <= FrameBuffer + kBufferCells;
+    return columns >= kFourColumnsFrom && cell + (columns + 3) / 4 * 4 <= FrameBuffer + kBufferCells;
 }
+
+// blend on four cells at once: the old cell's depth half with the blended colour.
+[[gnu::always_inline]] inline __m128i blendLanes(__m128i old, __m128i texel, __m128i level) {
+    auto channel = [&](int32_t in, int32_t out) {
+        const __m128i mask = _mm_set1_epi32(in);
+        return _mm_and_si128(_mm_add_epi32(_mm_and_si128(old, mask), _mm_and_si128(texel, mask)), _mm_set1_epi32(out));
+    };
+    const __m128i colours =
+        _mm_add_epi32(_mm_add_epi32(channel(0x3800, 0x7000), channel(0x0700, 0x0E00)),
+                      _mm_add_epi32(channel(0x00E0, 0x01C0), _mm_and_si128(old, _mm_set1_epi32(31))));
+    const __m128i low = _mm_and_si128(_mm_srai_epi32(_mm_add_epi32(colours, level), 1), _mm_set1_epi32(0xFFFF));
+    return _mm_or_si128(_mm_and_si128(old, _mm_set1_epi32(int32_t(0xFFFF0000u))), low);
+}
+
+// Lane masks of a last group with 1, 2 or 3 columns left.
+alignas(16) inline constexpr int32_t kFirstLanes[4][4] = {{0, 0, 0, 0}, {-1, 0, 0, 0}, {-1, -1, 0, 0}, {-1, -1, -1, 0}};
 
 // The loop itself: `start` holds s, z, u, v at the first column, `steps` their steps a column.
 template <int Mode>
 [[gnu::always_inline]] inline void affineGroupsSse2(uint32_t* cell, ptrdiff_t columns, __m128i start, __m128i steps,
-                                                    const TextureSetup& tex) {
+                                                    const TexelLanes& tex) {
     const uint16_t* const texels = tex.texels;
     __m128i lanes4[4];
     ramps(start, steps, lanes4);
@@ -174,24 +220,33 @@ template <int Mode>
     const __m128i steps4 = _mm_slli_epi32(steps, 2);  // four columns, wrapping
     const __m128i ds4 = _mm_shuffle_epi32(steps4, 0x00), dz4 = _mm_shuffle_epi32(steps4, 0x55);
     const __m128i du4 = _mm_shuffle_epi32(steps4, 0xAA), dv4 = _mm_shuffle_epi32(steps4, 0xFF);
-    const __m128i uMask = _mm_set1_epi32(int32_t(tex.uMask)), vMask = _mm_set1_epi32(int32_t(tex.vMask));
+    const __m128i uMask = tex.uMask, vMask = tex.vMask;
     const __m128i depthBits = _mm_set1_epi32(int32_t(0xFFFF0000u));
-    const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
     for (ptrdiff_t left = columns; left > 0; left -= 4, cell += 4) {
         auto* at = reinterpret_cast<__m128i*>(cell);
         const __m128i old = _mm_loadu_si128(at);
         __m128i pass = _mm_cmpgt_epi32(old, vz);  // z < cell, signed
-        if (left < 4) pass = _mm_and_si128(pass, _mm_cmpgt_epi32(_mm_set1_epi32(int32_t(left)), lanes));
+        if (left < 4) pass = _mm_and_si128(pass, _mm_load_si128(reinterpret_cast<const __m128i*>(kFirstLanes[left])));
         if (_mm_movemask_epi8(pass) != 0) {
             // The index is below 65536 (a uint32_t shifted by 16): the low word of each lane.
             const __m128i index = _mm_srli_epi32(_mm_add_epi32(_mm_and_si128(vu, uMask), _mm_and_si128(vv, vMask)), 16);
-            __m128i texel = _mm_setzero_si128();
+            // Mode 0 gathers the texels straight into the low words of the depths it stores.
+            __m128i texel = Mode == 0 ? _mm_and_si128(vz, depthBits) : _mm_setzero_si128();
             texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 0)], 0);
             texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 2)], 2);
             texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 4)], 4);
             texel = _mm_insert_epi16(texel, texels[_mm_extract_epi16(index, 6)], 6);
-            if constexpr (Mode == 1) pass = _mm_andnot_si128(_mm_cmpeq_epi32(texel, _mm_setzero_si128()), pass);
-            const __m128i value = _mm_add_epi32(_mm_add_epi32(_mm_and_si128(vz, depthBits), texel), _mm_srai_epi32(vs, 16));
+            if constexpr (Mode == 1 || Mode == 3) {
+                pass = _mm_andnot_si128(_mm_cmpeq_epi32(texel, _mm_setzero_si128()), pass);
+            }
+            __m128i value;
+            if constexpr (Mode == 0) {
+                value = _mm_add_epi32(texel, _mm_srai_epi32(vs, 16));
+            } else if constexpr (Mode == 1) {
+                value = _mm_add_epi32(_mm_add_epi32(_mm_and_si128(vz, depthBits), texel), _mm_srai_epi32(vs, 16));
+            } else {
+                value = blendLanes(old, texel, _mm_srai_epi32(vs, 16));
+            }
             _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(pass, value), _mm_andnot_si128(pass, old)));
         }
         vs = _mm_add_epi32(vs, ds4);
@@ -216,8 +271,10 @@ struct AffineSpan {
         int32_t s = at[kS], z = at[kZ], u = at[kU], v = at[kV];
         const int32_t ds = step[kS], dz = step[kZ], du = step[kU], dv = step[kV];
 #if VX_RASTER_SSE2
+        cell = affinePixelsSse2<Mode>(cell, end, s, z, u, v, ds, dz, du, dv, tex);
+#elif VX_RASTER_NEON
         if constexpr (Mode <= 1) {
-            cell = affinePixelsSse2<Mode>(cell, end, s, z, u, v, ds, dz, du, dv, tex);
+            cell = affinePixelsNeon<Mode>(cell, end, s, z, u, v, ds, dz, du, dv, tex.texels, tex.uMask, tex.vMask);
         }
 #endif
         plainPixels(cell, end, s, z, u, v, ds, dz, du, dv);
@@ -226,19 +283,13 @@ struct AffineSpan {
     // The reference loop: every column in turn.
     [[gnu::always_inline]] void plainPixels(uint32_t* cell, uint32_t* const end, int32_t s, int32_t z, int32_t u,
                                             int32_t v, int32_t ds, int32_t dz, int32_t du, int32_t dv) const {
-        const uint16_t* const texels = tex.texels;
-        const uint32_t uMask = tex.uMask, vMask = tex.vMask;
-        for (; cell != end; ++cell) {
-            if (z < int32_t(*cell)) {
-                // Unsigned sum: a vMask with bit 31 set still gives an index inside the texture.
-                const uint32_t texel = texels[((uint32_t(u) & uMask) + (uint32_t(v) & vMask)) >> 16];
-                putPixel<Mode>(cell, z, texel, sar(s, 16));
-            }
-            s = wrapAdd(s, ds);
-            z = wrapAdd(z, dz);
-            u = wrapAdd(u, du);
-            v = wrapAdd(v, dv);
-        }
+        spanLoop<Mode>(cell, end, s, z, ds, dz, [&] { return texel(u, v); },
+                       [&] { u = wrapAdd(u, du), v = wrapAdd(v, dv); });
+    }
+
+    // Unsigned sum: a vMask with bit 31 set still gives an index inside the texture.
+    [[gnu::always_inline]] uint32_t texel(int32_t u, int32_t v) const {
+        return tex.texels[((uint32_t(u) & tex.uMask) + (uint32_t(v) & tex.vMask)) >> 16];
     }
 };
 
@@ -261,21 +312,16 @@ struct PerspectiveSpan {
         const uint32_t uMask = tex.uMask, vMask = tex.vMask;
         int32_t s = at[kS], z = at[kZ], w = at[kW], uw = at[kUW], vw = at[kVW];
         const int32_t ds = step[kS], dz = step[kZ], dw = step[kW], duw = step[kUW], dvw = step[kVW];
-        for (; cell != end; ++cell) {
-            if (z < int32_t(*cell)) {
-                // w >> 8 stays inside the table for every triangle with vertex depths 33..8191 and
-                // rows less than 8192 apart; the mask keeps any other walk inside it too.
-                const int32_t q = PerspectiveLut[sar(w, 8) & 4095];
-                const uint32_t col = uint32_t(wrapMul(sar(uw, 10), q)) & uMask;
-                const uint32_t row = uint32_t(wrapMul(sar(vw, 6), q)) & vMask;
-                putPixel<Mode>(cell, z, texels[(col + row) >> 16], sar(s, 16));
-            }
-            s = wrapAdd(s, ds);
-            z = wrapAdd(z, dz);
-            w = wrapAdd(w, dw);
-            uw = wrapAdd(uw, duw);
-            vw = wrapAdd(vw, dvw);
-        }
+        // w >> 8 stays inside the table for every triangle with vertex depths 33..8191 and rows
+        // less than 8192 apart; the mask keeps any other walk inside it too.
+        auto texel = [&] {
+            const int32_t q = PerspectiveLut[sar(w, 8) & 4095];
+            const uint32_t col = uint32_t(wrapMul(sar(uw, 10), q)) & uMask;
+            const uint32_t row = uint32_t(wrapMul(sar(vw, 6), q)) & vMask;
+            return uint32_t(texels[(col + row) >> 16]);
+        };
+        spanLoop<Mode>(cell, end, s, z, ds, dz, texel,
+                       [&] { w = wrapAdd(w, dw), uw = wrapAdd(uw, duw), vw = wrapAdd(vw, dvw); });
     }
 };
 
@@ -292,11 +338,7 @@ struct FlatSpan {
         const uint32_t texel = colour;
         int32_t s = at[kS], z = at[kZ];
         const int32_t ds = step[kS], dz = step[kZ];
-        for (; cell != end; ++cell) {
-            if (z < int32_t(*cell)) putPixel<Blend ? 2 : 0>(cell, z, texel, sar(s, 16));
-            s = wrapAdd(s, ds);
-            z = wrapAdd(z, dz);
-        }
+        spanLoop<Blend ? 2 : 0>(cell, end, s, z, ds, dz, [texel] { return texel; }, [] {});
     }
 };
 

@@ -27,7 +27,7 @@ namespace veloxia::raster {
 
 // One corner as the walk reads it: the vertex fields and the 12.4 texture coordinates.
 struct Corner {
-    int32_t sx, sy, depth, shade, u, v;
+    int16_t sx, sy, depth, shade, u, v;
 };
 
 inline Corner cornerOf(const ProjectedVertex& p, int u, int v) {
@@ -82,12 +82,6 @@ struct Edge {
 // Draws rows y..end-1 between two edges and leaves both advanced to row end.
 template <class Edges, class V>
 inline void walkRows(const Edges& edges, Edge<V>& left, Edge<V>& right, int32_t y, int32_t end) {
-    if constexpr (requires { Edges::kVectorRows; }) {
-        if constexpr (Edges::kVectorRows) {
-            edges.rows(left, right, y, end);
-            return;
-        }
-    }
     // Local copies: nothing the spans store can alias them, so they stay in registers.
     const Edges e = edges;
     V l = left.at, r = right.at;
@@ -122,7 +116,7 @@ void walkTriangle(const Corner& a, const Corner& b, const Corner& c, const Edges
             advance(shortEdge.at, shortEdge.step);
             y = a.sy + 1;
         }
-        const int32_t end = std::min(b.sy, kBufferHeight);
+        const int32_t end = std::min<int32_t>(b.sy, kBufferHeight);
         if (longStep > shortStep) {
             walkRows(edges, shortEdge, longEdge, y, end);
         } else {
@@ -142,7 +136,7 @@ void walkTriangle(const Corner& a, const Corner& b, const Corner& c, const Edges
     const int32_t longX = longEdge.at[kX];
     const int32_t shortX = shortEdge.at[kX];
     if (longX == shortX) return;
-    const int32_t end = std::min(c.sy, kBufferHeight);
+    const int32_t end = std::min<int32_t>(c.sy, kBufferHeight);
     if (longX > shortX) {
         walkRows(edges, shortEdge, longEdge, y, end);
     } else {

@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: MIT
+// The affine filler's walk for narrow triangles with SSE2 (every triangle of the benchmark's
+// objects): the same rows, values and pixels as the generic walk of walk.h with AffineEdges,
+// written as one function per draw mode so that the edges, the texture and the row pointer stay
+// in registers from the first row to the last.
+//
+// Each edge keeps s, z, u, v in one vector and x beside it. A row's column steps of all four
+// quantities are then one vector subtract, shift, multiply and shift; rows of four columns or
+// more hand their lanes to the four-column loop of span.h, shorter ones go to the plain loop. A
+// row of one column needs no steps at all: its only cell takes the left edge's values.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include <veloxia/display.h>
+#include <veloxia/fixedmath.h>
+
+#include "engine/wrap.h"
+#include "raster/span.h"
+#include "raster/walk.h"
+
+#if VX_RASTER_SSE2
+namespace veloxia::raster {
+
+// Each lane times n, keeping the low 32 bits of the product (SSE2 multiplies two lanes at once).
+[[gnu::always_inline]] inline __m128i timesLanes(__m128i lanes, int32_t n) {
+    const __m128i factor = _mm_set1_epi32(n);
+    const __m128i even = _mm_mul_epu32(lanes, factor);
+    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(lanes, 32), factor);
+    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, 0x08), _mm_shuffle_epi32(odd, 0x08));
+}
+
+// Lane k of a vector as a scalar.
+template <int K>
+[[gnu::always_inline]] inline int32_t lane(__m128i v) {
+    return _mm_cvtsi128_si32(_mm_shuffle_epi32(v, K * 0x55));
+}
+
+// One edge of the walk: x apart, s, z, u, v in one vector (lanes 0..3), and their steps a row.
+struct VectorEdge {
+    int32_t x, dx;
+    __m128i at, step;
+
+    void advance() {
+        x = wrapAdd(x, dx);
+        at = _mm_add_epi32(at, step);
+    }
+    void advanceBy(int32_t rows) {
+        x = wrapAdd(x, wrapMul(dx, rows));
+        at = _mm_add_epi32(at, timesLanes(step, rows));
+    }
+};
+
+// s, z, u, v at a corner, as AffineEdges::at gives them.
+inline __m128i affineValues(const Corner& p, int32_t width) {
+    return _mm_setr_epi32(wrapShl(p.shade, 16), wrapShl(p.depth, 16), wrapShl(p.u, 12),
+                          wrapMul(wrapShl(p.v, 12), width));
+}
+
+// The edge from one corner to another, starting at the first corner's values, with
+// AffineEdges::steps's steps a row.
+inline VectorEdge vectorEdge(const Corner& from, const Corner& to, __m128i at, int32_t width) {
+    const int32_t r = rowReciprocal(to.sy - from.sy);
+    return {wrapShl(from.sx, 16), sar(wrapMul(to.sx - from.sx, r), 1), at,
+            _mm_setr_epi32(sar(wrapMul(to.shade - from.shade, r), 1), sar(wrapMul(to.depth - from.depth, r), 1),
+                           sar(wrapMul(to.u - from.u, r), 5), wrapMul(sar(wrapMul(to.v - from.v, r), 5), width))};
+}
+
+// Rows y..end-1 (inside the screen) between two edges; both are left advanced to row end.
+// Inside: every span of the triangle lies within columns 0..319 (insideColumns), so no row
+// needs the clipping tests.
+template <int Mode, bool Inside>
+[[gnu::always_inline]] inline void affineRowsSse2(VectorEdge& left, VectorEdge& right, int32_t y, int32_t end,
+                                                  const AffineSpan<Mode>& kernel, const TexelLanes& lanes) {
+    if (y >= end) return;
+    uint32_t* row = FrameBuffer + y * kBufferWidth;
+    for (; y < end; ++y, row += kBufferWidth) {
+        const int32_t xl = sar(left.x, 16), xr = sar(right.x, 16);
+        if ((Inside || (xr > 0 && xl < kBufferWidth)) && xr > xl) {
+            if (xr - xl == 1) {  // xl >= 0 here: one cell, at the left edge's values
+                uint32_t* const cell = row + xl;
+                const int32_t z = lane<1>(left.at);
+                if (z < int32_t(*cell)) {
+                    putPixel<Mode>(cell, z, kernel.texel(lane<2>(left.at), lane<3>(left.at)),
+                                   sar(_mm_cvtsi128_si32(left.at), 16));
+                }
+            } else {
+                // columnStep on every lane: ((R - L) >> 14) * recip >> 3, the product wrapping.
+                const int32_t recip = ReciprocalLut[xr - xl];
+                const __m128i step =
+                    _mm_srai_epi32(timesLanes(_mm_srai_epi32(_mm_sub_epi32(right.at, left.at), 14), recip), 3);
+                __m128i start = left.at;
+                int32_t first = xl, last = xr;
+                if constexpr (!Inside) {
+                    if (xl < 0) {  // values as on the unclipped row, advanced to column 0
+                        start = _mm_add_epi32(start, timesLanes(step, -xl));
+                        first = 0;
+                    }
+                    last = std::min(xr, kBufferWidth);
+                }
+                uint32_t* const cell = row + first;
+                uint32_t* const stop = row + last;
+                // Above the last row the cells a last group reads past a span's end (at most
+                // three) are inside the FrameBuffer whatever the span.
+                if (y < kBufferHeight - 1 ? stop - cell >= kFourColumnsFrom : fourColumnsFit(cell, stop)) {
+                    affineGroupsSse2<Mode>(cell, stop - cell, start, step, lanes);
+                } else {
+                    kernel.plainPixels(cell, stop, _mm_cvtsi128_si32(start), lane<1>(start), lane<2>(start),
+                                       lane<3>(start), _mm_cvtsi128_si32(step), lane<1>(step), lane<2>(step),
+                                       lane<3>(step));
+                }
+            }
+        }
+        left.advance();
+        right.advance();
+    }
+}
+
+// True when every span of a narrow triangle lies within columns 0..319. ReciprocalLut[n] is
+// 131072 / n truncated, so an edge walked n rows (n < 8192) ends short of its far corner's
+// column, or, stepping left, past it by less than 8192 / 65536 of a column: every span starts
+// at or right of the leftmost corner's column less one and ends at or left of the rightmost.
+inline bool insideColumns(const Corner& a, const Corner& b, const Corner& c) {
+    return std::min({a.sx, b.sx, c.sx}) >= 1 && std::max({a.sx, b.sx, c.sx}) <= kBufferWidth - 2;
+}
+
+// walkTriangle for AffineEdges<Mode, true>, row for row: corners sorted by row, the triangle
+// narrow (narrowTriangle); Inside as insideColumns says.
+template <int Mode, bool Inside>
+void walkAffineNarrowSse2(const Corner& a, const Corner& b, const Corner& c, const TextureSetup tex) {
+    const AffineSpan<Mode> kernel{tex};
+    const TexelLanes lanes = texelLanes(tex);
+    const __m128i atA = affineValues(a, tex.width);
+    VectorEdge longEdge = vectorEdge(a, c, atA, tex.width);
+    int32_t y = a.sy;
+
+    if (b.sy - a.sy >= 1 && b.sy >= 0) {
+        VectorEdge shortEdge = vectorEdge(a, b, atA, tex.width);
+        // Equal x steps: a degenerate triangle, and nothing is drawn, not even below b.
+        if (longEdge.dx == shortEdge.dx) return;
+        if (a.sy < 0) {
+            longEdge.advanceBy(-a.sy);
+            shortEdge.advanceBy(-a.sy);
+            y = 0;
+        } else {  // row a.sy is a single point and is not drawn
+            longEdge.advance();
+            shortEdge.advance();
+            y = a.sy + 1;
+        }
+        const int32_t end = std::min<int32_t>(b.sy, kBufferHeight);
+        if (longEdge.dx > shortEdge.dx) {
+            affineRowsSse2<Mode, Inside>(shortEdge, longEdge, y, end, kernel, lanes);
+        } else {
+            affineRowsSse2<Mode, Inside>(longEdge, shortEdge, y, end, kernel, lanes);
+        }
+        if (b.sy >= kBufferHeight) return;
+        y = b.sy;  // the long edge now stands at row b.sy
+    }
+
+    if (c.sy - b.sy < 1) return;
+    VectorEdge shortEdge = vectorEdge(b, c, affineValues(b, tex.width), tex.width);
+    if (y < 0) {  // upper part skipped with its rows above the screen
+        longEdge.advanceBy(-a.sy);
+        shortEdge.advanceBy(-b.sy);
+        y = 0;
+    }
+    if (longEdge.x == shortEdge.x) return;
+    const int32_t end = std::min<int32_t>(c.sy, kBufferHeight);
+    if (longEdge.x > shortEdge.x) {
+        affineRowsSse2<Mode, Inside>(shortEdge, longEdge, y, end, kernel, lanes);
+    } else {
+        affineRowsSse2<Mode, Inside>(longEdge, shortEdge, y, end, kernel, lanes);
+    }
+}
+
+// The walk of a narrow triangle in the given draw mode (textureMode), with or without the
+// clipping tests.
+template <int Mode>
+void walkAffineNarrowSse2(const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
+    if (insideColumns(a, b, c)) {
+        walkAffineNarrowSse2<Mode, true>(a, b, c, tex);
+    } else {
+        walkAffineNarrowSse2<Mode, false>(a, b, c, tex);
+    }
+}
+
+}  // namespace veloxia::raster
+#endif
