@@ -72,12 +72,6 @@ TEST_F(Run, StartupPreparesTextsAndCentresTheObject) {
     EXPECT_EQ(started.reason(), "");
 }
 
-TEST_F(Run, StartupFailsWithoutTheSceneFile) {
-    const veloxia::Result started = veloxia::startup();
-    EXPECT_FALSE(started);
-    EXPECT_NE(started.reason().find("veloxia3dbench1"), std::string::npos) << started.reason();
-}
-
 TEST_F(Run, StartupFailsWithoutTheTextureFileAfterLoadingTheScene) {
     writeFiles();
     std::filesystem::remove(host.directory / "veloxia3dbench2");
