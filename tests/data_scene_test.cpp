@@ -156,18 +156,7 @@ TEST_F(SceneFile, CheckFindsFacesOnTexturesTheFileLeftEmpty) {
 }
 
 TEST_F(SceneFile, EveryCraftedFileIsAcceptedOrRejectedCleanly) {
-    for (const CraftedFile& file : craftedSceneFiles()) {
-        SCOPED_TRACE(file.name);
-        const auto path = committedPath("scene", file.name);
-        if (file.accepted) {
-            EXPECT_EQ(loadSceneFile(path), 1) << lastLoadError().reason;
-            ASSERT_EQ(loadSceneFile(scenePath), 1);
-        } else {
-            const auto before = tableSnapshot();
-            EXPECT_EQ(loadSceneFile(path), 0);
-            expectRejectedCleanly(path, before);
-        }
-    }
+    loadEveryCrafted("scene", craftedSceneFiles(), loadSceneFile, scenePath);
     EXPECT_EQ(loadSceneFile(dir.path() / "absent.vx1"), 0);
     EXPECT_EQ(loadSceneFile(dir.path()), 0);  // a directory
     expectRenderable();
@@ -190,8 +179,6 @@ TEST_F(SceneFile, ErrorsNameTheOffendingField) {
     EXPECT_NE(lastLoadError().reason.find("\"?[2J?\""), std::string::npos) << lastLoadError().reason;
 }
 
-// Every prefix of a good file, and the good file with any one byte spoiled, either loads
-// or is rejected leaving the tables as they were.
 // A World and a VertexLightEffect point into the objects' arrays. Loading a scene again must
 // not release them (the sanitizer build reports any read of released memory), only freeScene.
 TEST_F(SceneFile, ReloadKeepsWhatEarlierLoadsHandedOut) {
@@ -238,22 +225,12 @@ TEST_F(SceneFile, ReloadKeepsWhatEarlierLoadsHandedOut) {
 }
 
 TEST_F(SceneFile, CutAndSpoiledFilesNeverLeaveAHalfLoadedTable) {
-    const Bytes good = referenceScene();
-    for (size_t at = 0; at < 2 * good.size(); ++at) {
-        Bytes bad = good;
-        if (at < good.size()) bad.resize(at);
-        else bad[at - good.size()] ^= 0xA5;
-        const auto before = tableSnapshot();
-        const auto path = dir.write("bad.vx1", bad);
-        // A cut file may be a file of its own: its new last 4 bytes a count of the objects
-        // before them, or of none.
-        if (loadSceneFile(path) == 1) {
-            ASSERT_LE(sceneObjectCount, 2);
-            ASSERT_EQ(loadSceneFile(scenePath), 1);
-        } else {
-            expectRejectedCleanly(path, before);
-        }
-    }
+    // A cut file may be a file of its own: its new last 4 bytes a count of the objects before
+    // them, or of none.
+    cutAndSpoil(referenceScene(), 0xA5, loadSceneFile, [&](size_t) {
+        ASSERT_LE(sceneObjectCount, 2);
+        ASSERT_EQ(loadSceneFile(scenePath), 1);
+    });
 }
 
 TEST(SceneSeeds, CommittedCopiesMatchTheCatalogue) {

@@ -120,19 +120,7 @@ TEST_F(TextureFile, EntriesKeepTheirPlaceSoFacesFollowNewContents) {
 }
 
 TEST_F(TextureFile, EveryCraftedFileIsAcceptedOrRejectedCleanly) {
-    for (const CraftedFile& file : craftedTextureFiles()) {
-        SCOPED_TRACE(file.name);
-        ASSERT_EQ(loadTextureFile(texturePath), 1);
-        const auto before = tableSnapshot();
-        const auto path = committedPath("texture", file.name);
-        if (file.accepted) {
-            EXPECT_EQ(loadTextureFile(path), 1) << lastLoadError().reason;
-        } else {
-            EXPECT_EQ(loadTextureFile(path), 0);
-            expectRejectedCleanly(path, before);
-        }
-    }
-    ASSERT_EQ(loadTextureFile(texturePath), 1);
+    loadEveryCrafted("texture", craftedTextureFiles(), loadTextureFile, texturePath);
     EXPECT_EQ(loadTextureFile(committedPath("texture", "bad-frame-cut-short.vx2")), 0);
     expectRenderable();
 }
@@ -184,23 +172,12 @@ TEST_F(TextureFile, EverythingTheFormatAllowsIsKeptAsRead) {
     EXPECT_TRUE(lastLoadError().reason.empty());
 }
 
-// Every prefix of a good file, and the good file with any one byte spoiled, either loads
-// or is rejected leaving the tables as they were.
 TEST_F(TextureFile, CutAndSpoiledFilesNeverLeaveAHalfLoadedTable) {
-    const Bytes good = referenceTextures();
-    for (size_t at = 0; at < 2 * good.size(); ++at) {
-        Bytes bad = good;
-        if (at < good.size()) bad.resize(at);
-        else bad[at - good.size()] ^= 0x5A;
-        const auto before = tableSnapshot();
-        const auto path = dir.write("bad.vx2", bad);
-        if (loadTextureFile(path) == 1) {
-            ASSERT_GE(at, good.size()) << "a cut file loaded";
-            ASSERT_EQ(loadTextureFile(texturePath), 1);
-        } else {
-            expectRejectedCleanly(path, before);
-        }
-    }
+    const size_t size = referenceTextures().size();
+    cutAndSpoil(referenceTextures(), 0x5A, loadTextureFile, [&](size_t at) {
+        ASSERT_GE(at, size) << "a cut file loaded";
+        ASSERT_EQ(loadTextureFile(texturePath), 1);
+    });
 }
 
 TEST(TextureSeeds, CommittedCopiesMatchTheCatalogue) {

@@ -88,17 +88,11 @@ TEST_F(Tga, OnlyUncompressedTwentyFourBitImagesAreRead) {
 }
 
 TEST(TgaNames, FlagsComeFromHashLetterPairsAnywhereInThePath) {
-    EXPECT_EQ(tgaNameFlags("textures/stone#k.tga"), 1);
-    EXPECT_EQ(tgaNameFlags("glass#a#k.tga"), 3);
-    EXPECT_EQ(tgaNameFlags("glass#a.tga"), 2);
-    EXPECT_EQ(tgaNameFlags("stone#K.tga"), 0);
-    EXPECT_EQ(tgaNameFlags("keyed#k/plain.tga"), 1);
-    EXPECT_EQ(tgaNameFlags("##k"), 1);
-    EXPECT_EQ(tgaNameFlags("#ak"), 2);
-    EXPECT_EQ(tgaNameFlags("name#"), 0);
-    EXPECT_EQ(tgaNameFlags("#"), 0);
-    EXPECT_EQ(tgaNameFlags(""), 0);
-    EXPECT_EQ(tgaNameFlags("k#"), 0);
+    const std::pair<const char*, int> cases[] = {
+        {"textures/stone#k.tga", 1}, {"glass#a#k.tga", 3}, {"glass#a.tga", 2}, {"stone#K.tga", 0},
+        {"keyed#k/plain.tga", 1},    {"##k", 1},           {"#ak", 2},         {"name#", 0},
+        {"#", 0},                    {"", 0},              {"k#", 0}};
+    for (const auto& [path, flags] : cases) EXPECT_EQ(tgaNameFlags(path), flags) << path;
 }
 
 TEST(TgaSizes, OnlyTheFivePowersOfTwoFrom8To128) {

@@ -10,31 +10,22 @@
 
 #include <vector>
 
+#include "support/pipeline_recorder.h"
+
 using namespace veloxia;
 
 namespace {
 
-struct FillCall {
-    ProjectedVertex a, b, c;
-    int ua, va, ub, vb, uc, vc;
-    const Texture* texture;
-};
-std::vector<FillCall> fills;
-
-int recordFill(const ProjectedVertex* a, int ua, int va, const ProjectedVertex* b, int ub, int vb,
-               const ProjectedVertex* c, int uc, int vc, const Texture* texture) {
-    fills.push_back({*a, *b, *c, ua, va, ub, vb, uc, vc, texture});
-    return 0;
-}
+using vxtest::fillCalls;
 
 class Immediate : public ::testing::Test {
 protected:
     void SetUp() override {
         initEngine(&renderContext);
-        renderContext.fillTriangle = recordFill;
+        renderContext.fillTriangle = vxtest::recordFill;
         stackInit(&matrixStack, 4);
         immReset();
-        fills.clear();
+        fillCalls.clear();
     }
     void TearDown() override {
         stackFree(&matrixStack);
@@ -101,21 +92,21 @@ TEST_F(Immediate, UntexturedTriangleUsesTheWhiteDefault) {
     immLightLevel(20);  // before immBegin: reset to 31
     immBegin(1);
     triangleABC();
-    ASSERT_EQ(fills.size(), 1u);
-    const FillCall& f = fills[0];
+    ASSERT_EQ(fillCalls.size(), 1u);
+    const vxtest::FillCall& f = fillCalls[0];
     EXPECT_EQ(f.texture, &immediateState.defaultTexture);
-    EXPECT_EQ(f.a.sx, 160);
-    EXPECT_EQ(f.a.sy, 120);
-    EXPECT_EQ(f.c.sx, 190);
-    EXPECT_EQ(f.c.sy, 150);
-    EXPECT_EQ(f.a.depth, 350);
-    EXPECT_EQ(f.a.shade, 31);
-    EXPECT_EQ(f.ub, 128);
-    EXPECT_EQ(f.vb, 0);
-    EXPECT_EQ(f.uc, 128);
-    EXPECT_EQ(f.vc, 128);
+    EXPECT_EQ(f.value[0].sx, 160);
+    EXPECT_EQ(f.value[0].sy, 120);
+    EXPECT_EQ(f.value[2].sx, 190);
+    EXPECT_EQ(f.value[2].sy, 150);
+    EXPECT_EQ(f.value[0].depth, 350);
+    EXPECT_EQ(f.value[0].shade, 31);
+    EXPECT_EQ(f.u[1], 128);
+    EXPECT_EQ(f.v[1], 0);
+    EXPECT_EQ(f.u[2], 128);
+    EXPECT_EQ(f.v[2], 128);
     triangleABC();  // the count starts again
-    EXPECT_EQ(fills.size(), 2u);
+    EXPECT_EQ(fillCalls.size(), 2u);
 }
 
 TEST_F(Immediate, TexturedQuadDrawsTwoTrianglesSharingCorners) {
@@ -129,25 +120,25 @@ TEST_F(Immediate, TexturedQuadDrawsTwoTrianglesSharingCorners) {
     for (int k = 0; k < 4; ++k) {
         immTexCoord(uv[k][0], uv[k][1]);
         immVertex(xy[k][0], xy[k][1], -350);
-        EXPECT_EQ(fills.size(), k == 3 ? 2u : 0u);
+        EXPECT_EQ(fillCalls.size(), k == 3 ? 2u : 0u);
     }
-    ASSERT_EQ(fills.size(), 2u);
+    ASSERT_EQ(fillCalls.size(), 2u);
     // (A, B, C): rows 120, 150, 150; u = 1024 * 64 >> 6, v = 1024 * 32 >> 6.
-    EXPECT_EQ(fills[0].texture, &t);
-    EXPECT_EQ(fills[0].ub, 1024);
-    EXPECT_EQ(fills[0].vc, 512);
-    EXPECT_EQ(fills[0].a.shade, 9);
+    EXPECT_EQ(fillCalls[0].texture, &t);
+    EXPECT_EQ(fillCalls[0].u[1], 1024);
+    EXPECT_EQ(fillCalls[0].v[2], 512);
+    EXPECT_EQ(fillCalls[0].value[0].shade, 9);
     // (A, C, D) sorted by row: A (120), D (120), C (150).
-    const FillCall& s = fills[1];
-    EXPECT_EQ(s.a.sx, 160);
-    EXPECT_EQ(s.b.sx, 190);
-    EXPECT_EQ(s.b.sy, 120);
-    EXPECT_EQ(s.c.sy, 150);
-    EXPECT_EQ(s.ua, 0);
-    EXPECT_EQ(s.ub, 0);     // D
-    EXPECT_EQ(s.vb, 512);
-    EXPECT_EQ(s.uc, 1024);  // C's coordinates, copied from the first face
-    EXPECT_EQ(s.vc, 512);
+    const vxtest::FillCall& s = fillCalls[1];
+    EXPECT_EQ(s.value[0].sx, 160);
+    EXPECT_EQ(s.value[1].sx, 190);
+    EXPECT_EQ(s.value[1].sy, 120);
+    EXPECT_EQ(s.value[2].sy, 150);
+    EXPECT_EQ(s.u[0], 0);
+    EXPECT_EQ(s.u[1], 0);     // D
+    EXPECT_EQ(s.v[1], 512);
+    EXPECT_EQ(s.u[2], 1024);  // C's coordinates, copied from the first face
+    EXPECT_EQ(s.v[2], 512);
 
     immDisable(0);  // back to the default texture and coordinates
     EXPECT_EQ(immediateState.quadSecond.corner[1].u, 128);
@@ -162,7 +153,7 @@ TEST_F(Immediate, VerticesOutsideBeginEndAreIgnored) {
     triangleABC();
     immBegin(3);  // not a primitive
     triangleABC();
-    EXPECT_TRUE(fills.empty());
+    EXPECT_TRUE(fillCalls.empty());
 }
 
 TEST_F(Immediate, RotationTakesYThenXThenZ) {
@@ -194,22 +185,22 @@ TEST_F(Immediate, IndexedListsDrawWholeTrianglesOnly) {
     immVertexArray(4, v);
     EXPECT_EQ(v[0].stamp, -1);  // frame 0: one frame back
     immDrawElements(2, indices);
-    EXPECT_TRUE(fills.empty());
+    EXPECT_TRUE(fillCalls.empty());
     immDrawElements(5, indices);
-    ASSERT_EQ(fills.size(), 1u);
-    EXPECT_EQ(fills[0].a.shade, 12);
+    ASSERT_EQ(fillCalls.size(), 1u);
+    EXPECT_EQ(fillCalls[0].value[0].shade, 12);
     EXPECT_EQ(v[2].projected.sx, 190);
     EXPECT_EQ(v[2].stamp, 0);
 
     // Processed once per frame: a vertex moved after its first use keeps its projection...
     v[0].x = 10;
     immDrawElements(6, indices);
-    EXPECT_EQ(fills.size(), 3u);
-    EXPECT_EQ(fills[1].a.sy, 120);
+    EXPECT_EQ(fillCalls.size(), 3u);
+    EXPECT_EQ(fillCalls[1].value[0].sy, 120);
     // ...until the next frame.
     ++renderContext.frameCounter;
     immDrawElements(3, indices);
-    EXPECT_EQ(fills[3].a.sy, 130);
+    EXPECT_EQ(fillCalls[3].value[0].sy, 130);
 }
 
 TEST_F(Immediate, IndexedCoordinatesFollowTheIndexPosition) {
@@ -225,15 +216,15 @@ TEST_F(Immediate, IndexedCoordinatesFollowTheIndexPosition) {
     immVertexArray(3, v);
     immTexCoordArray(coords);
     immDrawElements(6, indices);
-    ASSERT_EQ(fills.size(), 2u);
-    EXPECT_EQ(fills[0].ua, 1);
-    EXPECT_EQ(fills[0].vc, 6);
-    EXPECT_EQ(fills[1].ua, 7);  // same vertex, second index position
-    EXPECT_EQ(fills[1].vc, 12);
+    ASSERT_EQ(fillCalls.size(), 2u);
+    EXPECT_EQ(fillCalls[0].u[0], 1);
+    EXPECT_EQ(fillCalls[0].v[2], 6);
+    EXPECT_EQ(fillCalls[1].u[0], 7);  // same vertex, second index position
+    EXPECT_EQ(fillCalls[1].v[2], 12);
 
     immVertexArray(0, nullptr);
     immDrawElements(6, indices);  // no vertex array: nothing
-    EXPECT_EQ(fills.size(), 2u);
+    EXPECT_EQ(fillCalls.size(), 2u);
 }
 
 TEST_F(Immediate, RejectedCornersDropOnlyTheirFaces) {
@@ -254,8 +245,8 @@ TEST_F(Immediate, RejectedCornersDropOnlyTheirFaces) {
         faces[f].texture = &t;
     }
     drawMesh(&renderContext, v, 5, faces, 3);
-    ASSERT_EQ(fills.size(), 1u);
-    EXPECT_EQ(fills[0].b.sy, 150);
+    ASSERT_EQ(fillCalls.size(), 1u);
+    EXPECT_EQ(fillCalls[0].value[1].sy, 150);
     EXPECT_EQ(v[3].depth, 0);
     EXPECT_EQ(v[3].vz, -64);
     EXPECT_EQ(v[4].depth, 0);
@@ -270,14 +261,14 @@ TEST_F(Immediate, BlendedFacesGoThroughTheQueue) {
     immVertex(30, 0, -350);
     immVertex(30, 30, -350);
     immVertex(0, 30, -350);
-    EXPECT_TRUE(fills.empty());
+    EXPECT_TRUE(fillCalls.empty());
     EXPECT_EQ(faceQueue.itemCount, 2);
     EXPECT_EQ(faceQueue.storedFaceCount, 2);
     EXPECT_EQ(faceQueue.storedVertexCount, 6);  // copies: the corners are reused by the next quad
     immVertex(100, 100, -350);
     flushFaceQueue(&faceQueue);
-    ASSERT_EQ(fills.size(), 2u);
-    EXPECT_EQ(fills[0].a.sy, 120);
+    ASSERT_EQ(fillCalls.size(), 2u);
+    EXPECT_EQ(fillCalls[0].value[0].sy, 120);
 }
 
 // The loop flushes only when the queue holds a face. A blended face that is not drawn (here
@@ -303,11 +294,11 @@ TEST_F(Immediate, RejectedBlendedFacesNeverFillTheStore) {
         if (faceQueue.itemCount != 0) flushFaceQueue(&faceQueue);
     };
     for (int n = 0; n < 2000; ++n) pass(false);
-    EXPECT_TRUE(fills.empty());
+    EXPECT_TRUE(fillCalls.empty());
     EXPECT_EQ(faceQueue.storedFaceCount, 0);
     pass(true);
-    ASSERT_EQ(fills.size(), 1u);
-    EXPECT_EQ(fills[0].texture, &t);
+    ASSERT_EQ(fillCalls.size(), 1u);
+    EXPECT_EQ(fillCalls[0].texture, &t);
 }
 
 TEST_F(Immediate, PointLightsRaiseTheShadeWhileCounted) {
@@ -319,12 +310,12 @@ TEST_F(Immediate, PointLightsRaiseTheShadeWhileCounted) {
     immLightLevel(4);
     immNormal(0, 0, 32767);
     triangleABC();
-    EXPECT_EQ(fills.back().a.shade, 4);  // light count 0: no lights
+    EXPECT_EQ(fillCalls.back().value[0].shade, 4);  // light count 0: no lights
     EXPECT_EQ(immediateState.corner0.nz, 0);  // and the normal is not copied
     setLightCount(1);
     triangleABC();
     EXPECT_EQ(immediateState.corner0.nz, 32767);
-    EXPECT_EQ(fills.back().a.shade, 14);  // within 32 units: the whole intensity
+    EXPECT_EQ(fillCalls.back().value[0].shade, 14);  // within 32 units: the whole intensity
 }
 
 }  // namespace

@@ -10,15 +10,14 @@ namespace {
 using namespace veloxia;
 using vxtest::fillCalls;
 
-class Classify : public ::testing::Test {
+class Classify : public vxtest::PipelineFixture {
 protected:
-    vxtest::PipelineFixture scene;
 
     // Draws a face with corners at the given screen positions and returns the corner order the
     // fill received (empty when nothing was drawn).
     std::vector<int> drawn(int xa, int ya, int xb, int yb, int xc, int yc, Texture* texture = nullptr) {
         MeshVertex a = vxtest::screenVertex(xa, ya), b = vxtest::screenVertex(xb, yb), c = vxtest::screenVertex(xc, yc);
-        MeshFace f = vxtest::makeFace(&a, &b, &c, texture ? texture : &scene.opaque);
+        MeshFace f = vxtest::makeFace(&a, &b, &c, texture ? texture : &opaque);
         fillCalls.clear();
         drawFaceNow(&renderContext, &f);
         if (fillCalls.empty()) return {};
@@ -29,7 +28,7 @@ protected:
     // The order code queueFace stores for the same face (0 when it is not queued).
     int32_t queuedOrder(int xa, int ya, int xb, int yb, int xc, int yc) {
         MeshVertex a = vxtest::screenVertex(xa, ya), b = vxtest::screenVertex(xb, yb), c = vxtest::screenVertex(xc, yc);
-        MeshFace f = vxtest::makeFace(&a, &b, &c, &scene.blended);
+        MeshFace f = vxtest::makeFace(&a, &b, &c, &blended);
         resetFaceQueue(&faceQueue);
         queueFace(&renderContext, &f);
         const int32_t order = faceQueue.itemCount == 1 ? faceQueue.items[0].order : 0;
@@ -74,7 +73,7 @@ TEST_F(Classify, QueuedFacesCarryTheOrderCodeOfTheirRow) {
 
 TEST_F(Classify, TheFillReceivesEachCornersOwnTextureCoordinates) {
     MeshVertex a = vxtest::screenVertex(10, 30), b = vxtest::screenVertex(20, 10), c = vxtest::screenVertex(30, 20);
-    MeshFace f = vxtest::makeFace(&a, &b, &c, &scene.opaque);
+    MeshFace f = vxtest::makeFace(&a, &b, &c, &opaque);
     f.corner[2].u = -32768;  // sign-extended on the way to the fill
     drawFaceNow(&renderContext, &f);
     ASSERT_EQ(fillCalls.size(), 1u);
@@ -85,29 +84,29 @@ TEST_F(Classify, TheFillReceivesEachCornersOwnTextureCoordinates) {
     EXPECT_EQ(call.v[1], 96);
     EXPECT_EQ(call.u[2], 16);
     EXPECT_EQ(call.v[2], 32);
-    EXPECT_EQ(call.texture, &scene.opaque);
+    EXPECT_EQ(call.texture, &opaque);
 }
 
 TEST_F(Classify, ZeroHeightIsNeverDrawn) {
     EXPECT_TRUE(drawn(0, 10, 5, 10, 3, 10).empty());
-    EXPECT_TRUE(drawn(0, 10, 5, 10, 3, 10, &scene.blended).empty());
+    EXPECT_TRUE(drawn(0, 10, 5, 10, 3, 10, &blended).empty());
 }
 
 TEST_F(Classify, BackFaceRule) {
     // Without culling both windings are drawn.
     EXPECT_EQ(drawn(0, 10, 5, 10, 3, 20), (Order{A, B, C}));
     EXPECT_EQ(drawn(0, 10, 3, 20, 5, 10), (Order{A, C, B}));
-    EXPECT_TRUE(drawn(0, 10, 5, 10, 3, 20, &scene.culled).empty());  // clockwise on the screen
-    EXPECT_EQ(drawn(0, 10, 3, 20, 5, 10, &scene.culled), (Order{A, C, B}));
+    EXPECT_TRUE(drawn(0, 10, 5, 10, 3, 20, &culled).empty());  // clockwise on the screen
+    EXPECT_EQ(drawn(0, 10, 3, 20, 5, 10, &culled), (Order{A, C, B}));
     // Zero area: drawn without culling when it has height, culled with it.
     EXPECT_EQ(drawn(0, 0, 10, 10, 20, 20), (Order{A, B, C}));
-    EXPECT_TRUE(drawn(0, 0, 10, 10, 20, 20, &scene.culled).empty());
+    EXPECT_TRUE(drawn(0, 0, 10, 10, 20, 20, &culled).empty());
 }
 
 TEST_F(Classify, BackFaceProductsWrapInThirtyTwoBits) {
     // A clockwise face: (xb - xa)(yc - ya) = 65534 * 65534 wraps to -262140, below
     // (yb - ya)(xc - xa) = 32767 * 32767, so the face passes as the wrapped products say.
-    EXPECT_EQ(drawn(-32767, -32767, 32767, 0, 0, 32767, &scene.culled), (Order{A, B, C}));
+    EXPECT_EQ(drawn(-32767, -32767, 32767, 0, 0, 32767, &culled), (Order{A, B, C}));
 }
 
 TEST_F(Classify, ColumnTest) {

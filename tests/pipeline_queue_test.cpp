@@ -13,9 +13,8 @@ using namespace veloxia;
 using vxtest::fillCalls;
 
 // Flat faces at one depth each: every corner of face i has depth depths[i], rows 10, 20, 30.
-class Queue : public ::testing::Test {
+class Queue : public vxtest::PipelineFixture {
 protected:
-    vxtest::PipelineFixture scene;
     std::vector<std::array<MeshVertex, 3>> vertices;
     std::vector<MeshFace> faces;
 
@@ -49,7 +48,7 @@ TEST_F(Queue, FlushOfAnEmptyQueueDrawsNothing) {
 
 TEST_F(Queue, FarthestBucketFirstAndInsertionOrderWithinABucket) {
     // Keys: 100s -> 75, 101s -> 75 (303 >> 2), 8191s -> 6143, 64s -> 48.
-    makeFaces({100, 8191, 101, 64, 100}, &scene.blended);
+    makeFaces({100, 8191, 101, 64, 100}, &blended);
     for (MeshFace& f : faces) queueFace(&renderContext, &f);
     EXPECT_EQ(faceQueue.itemCount, 5);
     EXPECT_EQ(faceQueue.minKey, 48);
@@ -66,14 +65,14 @@ TEST_F(Queue, FarthestBucketFirstAndInsertionOrderWithinABucket) {
 TEST_F(Queue, KeyIsTheDepthSumShiftedRightByTwo) {
     MeshVertex a = vxtest::screenVertex(0, 10, 1000), b = vxtest::screenVertex(5, 20, 2001),
                c = vxtest::screenVertex(0, 30, 3003);
-    MeshFace f = vxtest::makeFace(&a, &b, &c, &scene.blended);
+    MeshFace f = vxtest::makeFace(&a, &b, &c, &blended);
     queueFace(&renderContext, &f);
     EXPECT_EQ(faceQueue.minKey, 1501);  // 6004 >> 2, not 6004 / 3
     EXPECT_EQ(faceQueue.buckets[1501].head->face, &f);
 }
 
 TEST_F(Queue, TheNextFrameStartsFromAnEmptyHeader) {
-    makeFaces({400, 4000}, &scene.blended);
+    makeFaces({400, 4000}, &blended);
     queueFace(&renderContext, &faces[0]);
     flushFaceQueue(&faceQueue);
     queueFace(&renderContext, &faces[1]);
@@ -84,7 +83,7 @@ TEST_F(Queue, TheNextFrameStartsFromAnEmptyHeader) {
 TEST_F(Queue, The4097thQueuedFaceIsNotDrawn) {
     std::vector<int> depths(4097, 300);
     depths.back() = 8000;  // would be drawn first if it were queued
-    makeFaces(depths, &scene.blended);
+    makeFaces(depths, &blended);
     for (MeshFace& f : faces) queueFace(&renderContext, &f);
     EXPECT_EQ(faceQueue.itemCount, 4096);
     flushFaceQueue(&faceQueue);
@@ -95,7 +94,7 @@ TEST_F(Queue, The4097thQueuedFaceIsNotDrawn) {
 }
 
 TEST_F(Queue, DepthsOutsideTheProjectedRangeStayInsideTheBuckets) {
-    makeFaces({-300, 32767}, &scene.blended);
+    makeFaces({-300, 32767}, &blended);
     for (MeshFace& f : faces) queueFace(&renderContext, &f);
     EXPECT_EQ(faceQueue.minKey, 0);
     EXPECT_EQ(faceQueue.maxKey, 6143);
@@ -105,7 +104,7 @@ TEST_F(Queue, DepthsOutsideTheProjectedRangeStayInsideTheBuckets) {
 
 TEST_F(Queue, DrawQueuedFaceFollowsTheOrderCode) {
     MeshVertex a = vxtest::screenVertex(0, 10), b = vxtest::screenVertex(5, 20), c = vxtest::screenVertex(0, 30);
-    MeshFace f = vxtest::makeFace(&a, &b, &c, &scene.opaque);
+    MeshFace f = vxtest::makeFace(&a, &b, &c, &opaque);
     drawQueuedFace(&renderContext, &f, 0x021);  // b, c, a whatever the rows say
     drawQueuedFace(&renderContext, &f, 0x312);  // names a fourth corner: nothing
     ASSERT_EQ(fillCalls.size(), 1u);
@@ -115,8 +114,8 @@ TEST_F(Queue, DrawQueuedFaceFollowsTheOrderCode) {
 
 TEST_F(Queue, SortedFlushDrawsOpaqueNearestFirstAndBlendedFarthestFirst) {
     // Opaque at keys 10 and 20, blended at keys 20 and 10 (depths 14 -> 42 >> 2 = 10, 27 -> 20).
-    makeFaces({27, 14, 27, 14}, &scene.opaque);
-    faces[2].texture = faces[3].texture = &scene.blended;
+    makeFaces({27, 14, 27, 14}, &opaque);
+    faces[2].texture = faces[3].texture = &blended;
     for (MeshFace& f : faces) insertFaceQueue(&faceQueue, &f, 0x210);
     flushFaceQueueSorted(&faceQueue);
     EXPECT_EQ(drawnFaces(), (std::vector<int>{1, 0, 2, 3}));
@@ -126,7 +125,7 @@ TEST_F(Queue, SortedFlushDrawsOpaqueNearestFirstAndBlendedFarthestFirst) {
 }
 
 TEST_F(Queue, SortedFlushDefersAtMost1024BlendedFaces) {
-    makeFaces(std::vector<int>(1025, 300), &scene.blended);
+    makeFaces(std::vector<int>(1025, 300), &blended);
     for (MeshFace& f : faces) insertFaceQueue(&faceQueue, &f, 0x210);
     flushFaceQueueSorted(&faceQueue);
     const std::vector<int> drawn = drawnFaces();
@@ -138,7 +137,7 @@ TEST_F(Queue, SortedFlushDefersAtMost1024BlendedFaces) {
 TEST_F(Queue, StoreFaceCopiesOrSharesTheCorners) {
     MeshVertex a = vxtest::screenVertex(1, 2, 3, 4), b = vxtest::screenVertex(5, 6, 7, 8),
                c = vxtest::screenVertex(9, 10, 11, 12);
-    MeshFace f = vxtest::makeFace(&a, &b, &c, &scene.opaque);
+    MeshFace f = vxtest::makeFace(&a, &b, &c, &opaque);
     MeshFace* copied = storeFace(&faceQueue, &f, 1);
     MeshFace* shared = storeFace(&faceQueue, &f, 0);
     ASSERT_NE(copied, nullptr);
@@ -151,7 +150,7 @@ TEST_F(Queue, StoreFaceCopiesOrSharesTheCorners) {
     EXPECT_EQ(copied->corner[1].vertex, &faceQueue.storedVertices[1]);
     EXPECT_EQ(shared->corner[0].vertex, &a);
     for (const MeshFace* s : {copied, shared}) {
-        EXPECT_EQ(s->texture, &scene.opaque);
+        EXPECT_EQ(s->texture, &opaque);
         EXPECT_EQ(s->corner[2].u, -80);
         EXPECT_EQ(s->corner[2].v, 96);
     }
@@ -162,7 +161,7 @@ TEST_F(Queue, StoreFaceCopiesOrSharesTheCorners) {
 
 TEST_F(Queue, The1025thStoredFaceIsRefused) {
     MeshVertex a = vxtest::screenVertex(0, 10), b = vxtest::screenVertex(5, 20), c = vxtest::screenVertex(0, 30);
-    MeshFace f = vxtest::makeFace(&a, &b, &c, &scene.opaque);
+    MeshFace f = vxtest::makeFace(&a, &b, &c, &opaque);
     for (int i = 0; i < 1024; ++i) ASSERT_NE(storeFace(&faceQueue, &f, 1), nullptr);
     EXPECT_EQ(storeFace(&faceQueue, &f, 1), nullptr);
     EXPECT_EQ(storeFace(&faceQueue, &f, 0), nullptr);

@@ -12,19 +12,27 @@ using namespace veloxia;
 using vxtest::fillCalls;
 using vxtest::shadeCalls;
 
-// A scene object made of the given vertices (model = view with the identity matrix).
-SceneObject objectOf(const std::vector<MeshVertex>& vertices) {
+// A face of objectOf: three vertex indices and the texture.
+struct FaceOf {
+    int a, b, c;
+    Texture* texture;
+};
+
+// A scene object made of the given vertices (model = view with the identity matrix) and faces.
+SceneObject objectOf(const std::vector<MeshVertex>& vertices, const std::vector<FaceOf>& faces = {}) {
     SceneObject obj{};
     obj.vertexCount = int32_t(vertices.size());
     obj.vertices = std::make_unique<MeshVertex[]>(vertices.size());
     std::copy(vertices.begin(), vertices.end(), obj.vertices.get());
+    obj.faceCount = int32_t(faces.size());
+    obj.faces = std::make_unique<MeshFace[]>(faces.size());
+    MeshVertex* v = obj.vertices.get();
+    for (size_t i = 0; i < faces.size(); ++i)
+        obj.faces[i] = vxtest::makeFace(&v[faces[i].a], &v[faces[i].b], &v[faces[i].c], faces[i].texture);
     return obj;
 }
 
-class ObjectRoad : public ::testing::Test {
-protected:
-    vxtest::PipelineFixture scene;
-};
+class ObjectRoad : public vxtest::PipelineFixture {};
 
 TEST_F(ObjectRoad, ProjectionExamples) {
     const int16_t view[3] = {10, 20, -350};
@@ -97,15 +105,15 @@ TEST_F(ObjectRoad, TheTransformMatchesTheMatrixOperations) {
     std::vector<MeshVertex> vertices;
     for (int i = 0; i < 500; ++i) vertices.push_back(vxtest::modelVertex(near(random), near(random), near(random)));
     for (int round = 0; round < 20; ++round) {
-        for (int16_t& e : scene.matrix) e = int16_t(any(random));
-        scene.matrix[11] = int16_t(-4000 + near(random));
+        for (int16_t& e : matrix) e = int16_t(any(random));
+        matrix[11] = int16_t(-4000 + near(random));
         SceneObject obj = objectOf(vertices);
         transformObject(&renderContext, &obj);
         for (int i = 0; i < obj.vertexCount; ++i) {
             const MeshVertex& v = obj.vertices[i];
             const Vec3 model{v.x, v.y, v.z};
             Vec3 view{};
-            matTransformPoint(&scene.matrix, &model, &view);
+            matTransformPoint(&matrix, &model, &view);
             ASSERT_EQ(v.vz, view.z);
             if (v.depth == 0) continue;
             ASSERT_EQ(v.vx, view.x);
@@ -145,12 +153,8 @@ TEST_F(ObjectRoad, ProjectVertexDoesNotShade) {
 TEST_F(ObjectRoad, FacesWithARejectedCornerAreSkipped) {
     // Two faces on screen sharing b; d lies behind the eye.
     SceneObject obj = objectOf({vxtest::modelVertex(0, 0, -350), vxtest::modelVertex(0, 50, -350),
-                                vxtest::modelVertex(50, 0, -350), vxtest::modelVertex(50, 50, 100)});
-    obj.faceCount = 2;
-    obj.faces = std::make_unique<MeshFace[]>(2);
-    MeshVertex* v = obj.vertices.get();
-    obj.faces[0] = vxtest::makeFace(&v[0], &v[1], &v[2], &scene.opaque);
-    obj.faces[1] = vxtest::makeFace(&v[1], &v[2], &v[3], &scene.opaque);
+                                vxtest::modelVertex(50, 0, -350), vxtest::modelVertex(50, 50, 100)},
+                               {{0, 1, 2, &opaque}, {1, 2, 3, &opaque}});
     renderObject(&renderContext, &obj);
     ASSERT_EQ(fillCalls.size(), 1u);
     EXPECT_EQ(vxtest::cornerOrder(fillCalls[0], obj.faces[0]), (std::vector<int>{0, 1, 2}));
@@ -158,20 +162,16 @@ TEST_F(ObjectRoad, FacesWithARejectedCornerAreSkipped) {
 
 TEST_F(ObjectRoad, BlendedFacesWaitForTheFlush) {
     SceneObject obj = objectOf({vxtest::modelVertex(0, 0, -350), vxtest::modelVertex(0, 50, -350),
-                                vxtest::modelVertex(50, 0, -350)});
-    obj.faceCount = 2;
-    obj.faces = std::make_unique<MeshFace[]>(2);
-    MeshVertex* v = obj.vertices.get();
-    obj.faces[0] = vxtest::makeFace(&v[0], &v[1], &v[2], &scene.blended);
-    obj.faces[1] = vxtest::makeFace(&v[0], &v[1], &v[2], &scene.opaque);
+                                vxtest::modelVertex(50, 0, -350)},
+                               {{0, 1, 2, &blended}, {0, 1, 2, &opaque}});
     renderObject(&renderContext, &obj);
     ASSERT_EQ(fillCalls.size(), 1u);
-    EXPECT_EQ(fillCalls[0].texture, &scene.opaque);
+    EXPECT_EQ(fillCalls[0].texture, &opaque);
     EXPECT_EQ(faceQueue.itemCount, 1);
     EXPECT_EQ(faceQueue.items[0].order, 0x210);
     flushFaceQueue(&faceQueue);
     ASSERT_EQ(fillCalls.size(), 2u);
-    EXPECT_EQ(fillCalls[1].texture, &scene.blended);
+    EXPECT_EQ(fillCalls[1].texture, &blended);
 }
 
 // A facing light 300 units along view x from a vertex at (0, 0, -350) whose normal, model +z,
@@ -179,8 +179,8 @@ TEST_F(ObjectRoad, BlendedFacesWaitForTheFlush) {
 class Lit : public ObjectRoad {
 protected:
     void SetUp() override {
-        matTranslate(&scene.matrix, 0, 0, -350);
-        matRotateY(&scene.matrix, 512);
+        matTranslate(&matrix, 0, 0, -350);
+        matRotateY(&matrix, 512);
         lightTable[0] = {};
         setLight(&lightTable[0], 2, 1000, 2000);
         lightTable[0].x = 300;
@@ -214,7 +214,7 @@ TEST_F(Lit, TheWorldRoadAddsTheLightsWithTheNormalAsStored) {
     v[1].x = 10;
     v[2].y = 10;
     for (MeshVertex& corner : v) corner.stamp = -1;
-    MeshFace f = vxtest::makeFace(&v[0], &v[1], &v[2], &scene.opaque);
+    MeshFace f = vxtest::makeFace(&v[0], &v[1], &v[2], &opaque);
     renderFaceClipped(&renderContext, &f);
     ASSERT_EQ(shadeCalls.size(), 3u);
     EXPECT_EQ(shadeCalls[0].level, 5 + sumFor(0, 0, 32767));

@@ -16,9 +16,8 @@ using vxtest::shadeCalls;
 
 // Three world vertices around the view axis, fresh from the world build (stamp -1): a and b
 // across the top of the screen, c below them. Model positions are view positions.
-class WorldRoad : public ::testing::Test {
+class WorldRoad : public vxtest::PipelineFixture {
 protected:
-    vxtest::PipelineFixture scene;
     std::array<MeshVertex, 3> v;
     MeshFace face{};
 
@@ -26,7 +25,7 @@ protected:
         v = {vxtest::modelVertex(-40, -40, za, 10), vxtest::modelVertex(-40, 40, zb, 20),
              vxtest::modelVertex(40, 0, zc, 30)};
         for (MeshVertex& vertex : v) vertex.stamp = -1;
-        face = vxtest::makeFace(&v[0], &v[1], &v[2], texture ? texture : &scene.opaque);
+        face = vxtest::makeFace(&v[0], &v[1], &v[2], texture ? texture : &opaque);
     }
 
     // The depths of the corners of each fill call, sorted, to name pieces whatever their row order.
@@ -105,7 +104,7 @@ TEST_F(WorldRoad, FacesWithNoCornerBeyondMinus214AreNotDrawn) {
 }
 
 TEST_F(WorldRoad, BlendedFacesAreQueued) {
-    place(-500, -500, -500, &scene.blended);
+    place(-500, -500, -500, &blended);
     renderFaceClipped(&renderContext, &face);
     EXPECT_TRUE(fillCalls.empty());
     EXPECT_EQ(faceQueue.itemCount, 1);
@@ -117,9 +116,9 @@ TEST_F(WorldRoad, SharedVerticesAreProcessedOncePerFrame) {
     place(-500, -500, -500);
     MeshVertex d = vxtest::modelVertex(40, 40, 500);  // behind the eye
     d.stamp = -1;
-    MeshFace second = vxtest::makeFace(&v[1], &v[2], &v[0], &scene.opaque);
-    MeshFace third = vxtest::makeFace(&d, &v[0], &v[1], &scene.opaque);
-    MeshFace fourth = vxtest::makeFace(&v[0], &v[1], &d, &scene.opaque);
+    MeshFace second = vxtest::makeFace(&v[1], &v[2], &v[0], &opaque);
+    MeshFace third = vxtest::makeFace(&d, &v[0], &v[1], &opaque);
+    MeshFace fourth = vxtest::makeFace(&v[0], &v[1], &d, &opaque);
     for (MeshFace* f : {&face, &second, &third, &fourth}) renderFaceClipped(&renderContext, f);
     EXPECT_EQ(vxtest::projectCalls, 3);
     EXPECT_EQ(fillCalls.size(), 2u);
@@ -199,7 +198,7 @@ TEST_F(WorldRoad, RecursedSplitsDrawOnlyPiecesInFrontOfThePlane) {
 }
 
 TEST_F(WorldRoad, QueuedPiecesAreStoredAndTheStoreLimitDropsTheRest) {
-    place(-1000, -1000, -40, &scene.blended);
+    place(-1000, -1000, -40, &blended);
     for (int i = 0; i < 1023; ++i) storeFace(&faceQueue, &face, 0);
     renderFaceClipped(&renderContext, &face);
     EXPECT_TRUE(fillCalls.empty());
@@ -215,7 +214,7 @@ TEST_F(WorldRoad, QueuedPiecesAreStoredAndTheStoreLimitDropsTheRest) {
 }
 
 TEST_F(WorldRoad, QueuedPiecesWithRoomAreAllDrawnAtTheFlush) {
-    place(-1000, -1000, -40, &scene.blended);
+    place(-1000, -1000, -40, &blended);
     renderFaceClipped(&renderContext, &face);
     const int queued = faceQueue.itemCount;
     EXPECT_GE(faceQueue.storedFaceCount, queued);  // a stored piece may still have no height

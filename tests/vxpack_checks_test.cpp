@@ -18,7 +18,7 @@
 namespace {
 
 using namespace vxpack;
-using vxtest::ScratchDir;
+using vxtest::TempDir;
 
 std::string errorOf(const PackOptions& options) { return vxtest::packErrorOf(options); }
 
@@ -29,7 +29,7 @@ std::string tetrahedron(double size) {
 }
 
 TEST(Units, ModelsThatRoundingCollapsesAreRefusedWithTheirSizeAndTheFix) {
-    ScratchDir dir;
+    TempDir dir;
     PackOptions options;
     options.inputs = {dir.write("bunny.obj", tetrahedron(0.15))};
     const std::string tiny = errorOf(options);
@@ -76,7 +76,7 @@ TEST(Units, ModelsThatRoundingCollapsesAreRefusedWithTheirSizeAndTheFix) {
 }
 
 TEST(Light, ModelsGetTheDefaultSunUnlessFlatOrGivenOneLevel) {
-    ScratchDir dir;
+    TempDir dir;
     const auto obj = dir.write("two.obj", "v 0 0 0\nv 40 0 0\nv 0 40 0\nvn -0.45 0.6 0.66\nvn 0.45 -0.6 -0.66\n"
                                           "f 1//1 2//1 3//1\nf 1//2 3//2 2//2\n");
     PackOptions options;
@@ -101,7 +101,7 @@ TEST(Light, ModelsGetTheDefaultSunUnlessFlatOrGivenOneLevel) {
 }
 
 TEST(Limits, FileSizesAreKnownBeforeWritingAndNamesSayTheFix) {
-    ScratchDir dir;
+    TempDir dir;
     vxtest::writeSolidTga(dir / "t.tga", 16, 8, 1, 2, 3);
     dir.write("m.mtl", "newmtl t\nmap_Kd t.tga\nnewmtl glass\nKd 1 1 1\nd 0.5\n");
     PackOptions options;
@@ -127,7 +127,7 @@ TEST(Limits, FileSizesAreKnownBeforeWritingAndNamesSayTheFix) {
 }
 
 // `count` faces of a material whose dissolve is 0.5, in one object.
-PackResult blended(ScratchDir& dir, int count) {
+PackResult blended(TempDir& dir, int count) {
     dir.write("b.mtl", "newmtl smoke\nKd 1 1 1\nd 0.5\nnewmtl solid\nKd 1 0 0\n");
     std::string obj = "mtllib b.mtl\no Cloud\nv 0 0 0\nv 40 0 0\nv 0 40 0\nusemtl solid\nf 1 2 3\nusemtl smoke\n";
     for (int i = 0; i < count; ++i) obj += "f 1 2 3\n";
@@ -137,7 +137,7 @@ PackResult blended(ScratchDir& dir, int count) {
 }
 
 TEST(Blended, MoreThanTheQueueOrTheStoreHoldsIsAWarningThatSaysWhy) {
-    ScratchDir dir;
+    TempDir dir;
     EXPECT_TRUE(blended(dir, kFaceStoreFaces).warnings.empty());
     const PackResult store = blended(dir, kFaceStoreFaces + 1);
     ASSERT_EQ(store.warnings.size(), 1u);
@@ -158,7 +158,7 @@ TEST(Blended, MoreThanTheQueueOrTheStoreHoldsIsAWarningThatSaysWhy) {
 }
 
 TEST(Validate, PairsThatDoNotBelongTogetherOrComeInTheWrongOrder) {
-    ScratchDir dir;
+    TempDir dir;
     PackOptions options;
     dir.write("m.mtl", "newmtl a\nKd 1 0 0\nnewmtl b\nKd 0 1 0\nnewmtl c\nKd 0 0 1\n");
     options.inputs = {dir.write("three.obj", "mtllib m.mtl\n" + tetrahedron(40) + "usemtl b\nf 1 2 3\nusemtl c\nf 1 2 4\n")};

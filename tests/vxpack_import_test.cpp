@@ -14,7 +14,7 @@
 namespace {
 
 using namespace vxpack;
-using vxtest::ScratchDir;
+using vxtest::TempDir;
 using Points = std::vector<std::array<double, 3>>;
 
 // Signed area of a triangle of `points` in the xy plane.
@@ -102,7 +102,7 @@ TEST(Polygons, TiltedPlanesKeepTheirWindingAndFlatOnesHaveNoTriangles) {
 
 // Packs `obj` (with `mtl` beside it as m.mtl) and returns the result, or the error's text.
 struct Packed {
-    ScratchDir dir;
+    TempDir dir;
     PackResult result;
     std::string error;
     std::string warnings;
@@ -172,7 +172,7 @@ TEST(Materials, MissingLibrariesMaterialsAndTexturesAreWarningsWithDefaults) {
 }
 
 TEST(Materials, TexturePathsTakeBackslashesOptionsAndAnyLetterCase) {
-    ScratchDir dir;
+    TempDir dir;
     std::filesystem::create_directories(dir / "Maps");
     vxtest::writeSolidTga(dir / "Maps" / "Stone.TGA", 16, 8, 255, 0, 0);
     EXPECT_EQ(findTexture(".\\Maps\\Stone.TGA", dir.path()), dir / "Maps" / "Stone.TGA");

@@ -13,12 +13,12 @@
 namespace {
 
 using namespace vxpack;
-using vxtest::ScratchDir;
+using vxtest::TempDir;
 
 // Two objects, three materials (opaque image, keyed image, averaged colour), a quad and
 // triangles with texture coordinates outside 0..1.
 struct RoundTrip {
-    ScratchDir dir;
+    TempDir dir;
     PackResult packed;
     RoundTrip() {
         vxtest::writeSolidTga(dir / "crate.tga", 32, 16, 200, 120, 40);

@@ -61,7 +61,7 @@ TEST(Sphere, RejectsCountsRadiiAndNamesOutsideTheLimits) {
 
 // The running screen's view of the sphere loaded by the engine: translate 0,0,-350 and turn.
 TEST(Sphere, EngineDrawsOnlyTheNearSideAsADiscOfTheProjectedSize) {
-    vxtest::ScratchDir dir;
+    vxtest::TempDir dir;
     SphereOptions options;
     options.triangles = 2000;
     options.radius = 90;

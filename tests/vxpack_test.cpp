@@ -13,7 +13,7 @@
 namespace {
 
 using namespace vxpack;
-using vxtest::ScratchDir;
+using vxtest::TempDir;
 
 PackResult packOne(const std::filesystem::path& obj, PackOptions options = {}) {
     options.inputs = {obj};
@@ -25,7 +25,7 @@ std::string errorOf(const PackOptions& options) { return vxtest::packErrorOf(opt
 // A 40x80 quad in the xy plane facing +z, textured with a 16x8 TGA, and a triangle with a
 // plain colour material.
 struct QuadScene {
-    ScratchDir dir;
+    TempDir dir;
     std::filesystem::path obj;
     QuadScene() {
         vxtest::writeSolidTga(dir / "wall.tga", 16, 8, 255, 0, 0);
@@ -80,7 +80,7 @@ TEST(Pack, TriangulatesAndKeepsPositionsUvAndTextureOfEveryCorner) {
 }
 
 TEST(Pack, SharesVerticesOnlyBetweenCornersWithTheSameNormal) {
-    ScratchDir dir;
+    TempDir dir;
     std::string cube = "v -1 -1 -1\nv 1 -1 -1\nv 1 1 -1\nv -1 1 -1\nv -1 -1 1\nv 1 -1 1\nv 1 1 1\nv -1 1 1\n";
     const std::string faces[6] = {"1 4 3 2", "5 6 7 8", "1 2 6 5", "3 4 8 7", "2 3 7 6", "1 5 8 4"};
     const std::string normals[6] = {"0 0 -1", "0 0 1", "0 -1 0", "0 1 0", "1 0 0", "-1 0 0"};
@@ -111,7 +111,7 @@ TEST(Pack, SharesVerticesOnlyBetweenCornersWithTheSameNormal) {
 }
 
 TEST(Pack, MaterialsChooseDrawModeAndCullByKeyNameOrDissolve) {
-    ScratchDir dir;
+    TempDir dir;
     dir.write("m.mtl",
               "newmtl plain\nKd 1 1 1\n"
               "newmtl explicit#a\nKd 1 0 0\nvx_draw_mode 1\nvx_backface_cull 0\n"
@@ -139,7 +139,7 @@ TEST(Pack, MaterialsChooseDrawModeAndCullByKeyNameOrDissolve) {
 }
 
 TEST(Pack, SameImageWithTheSameModeIsOneTexture) {
-    ScratchDir dir;
+    TempDir dir;
     vxtest::writeSolidTga(dir / "stone.tga", 8, 8, 10, 200, 10);
     dir.write("s.mtl", "newmtl a\nmap_Kd stone.tga\nnewmtl b\nmap_Kd ./stone.tga\nnewmtl c\nmap_Kd stone.tga\nd 0.5\n");
     const PackResult result = packOne(dir.write("s.obj", "mtllib s.mtl\nv 0 0 0\nv 40 0 0\nv 0 40 0\n"
@@ -150,7 +150,7 @@ TEST(Pack, SameImageWithTheSameModeIsOneTexture) {
 }
 
 TEST(Pack, TextureCoordinatesMoveByWholeRepeatsToFitSixteenBits) {
-    ScratchDir dir;
+    TempDir dir;
     vxtest::writeSolidTga(dir / "t.tga", 8, 8, 1, 2, 3);
     dir.write("t.mtl", "newmtl t\nmap_Kd t.tga\n");
     const PackResult result = packOne(dir.write("t.obj", "mtllib t.mtl\nv 0 0 0\nv 40 0 0\nv 0 40 0\n"
@@ -188,7 +188,7 @@ TEST(Pack, FitCentresAndScalesAndThePivotIsTheBoxCentre) {
 }
 
 TEST(Pack, BakedSunLightsVerticesFacingItAndLeavesTheRestAtAmbient) {
-    ScratchDir dir;
+    TempDir dir;
     const auto obj = dir.write("two.obj", "v 0 0 0\nv 40 0 0\nv 0 40 0\nvn 0 0 1\nvn 0 0 -1\nvn 1 0 0\n"
                                           "f 1//1 2//1 3//1\nf 1//2 3//2 2//2\nf 1//3 2//3 3//3\n");
     PackOptions options;
@@ -205,7 +205,7 @@ TEST(Pack, BakedSunLightsVerticesFacingItAndLeavesTheRestAtAmbient) {
 }
 
 TEST(Pack, RefusesWhatTheEngineCannotHold) {
-    ScratchDir dir;
+    TempDir dir;
     PackOptions options;
     options.inputs = {dir / "missing.obj"};
     EXPECT_NE(errorOf(options).find("cannot open"), std::string::npos);
@@ -242,7 +242,7 @@ TEST(Pack, RefusesWhatTheEngineCannotHold) {
 }
 
 TEST(Pack, OtherTextureSizesAreRejectedOrResampled) {
-    ScratchDir dir;
+    TempDir dir;
     vxtest::writeSolidTga(dir / "odd.tga", 12, 8, 0, 255, 0);
     vxtest::writeSolidTga(dir / "huge.tga", 300, 4, 0, 255, 0);
     dir.write("o.mtl", "newmtl odd\nmap_Kd odd.tga\nnewmtl huge\nmap_Kd huge.tga\n");

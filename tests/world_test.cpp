@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 #include "support/mesh_builder.h"
@@ -21,6 +22,7 @@ struct Triangles {
 };
 
 std::unique_ptr<World> newWorld() { return std::make_unique<World>(); }
+std::array<int, 3> xyz(const Vec3& v) { return {v.x, v.y, v.z}; }
 
 TEST(WorldBuild, GridStepsCoverTheWorldBox) {
     // Centroids at x = 0, 33, 34, 67, 68 and 99 in a world 102 units wide (vertices -1..101):
@@ -35,9 +37,8 @@ TEST(WorldBuild, GridStepsCoverTheWorldBox) {
     ASSERT_EQ(w->cellCount, 3);
     const int expected[] = {0, 0, 1, 1, 1, 2};  // 68 < 69 stays in the middle box
     for (int i = 0; i < 6; ++i) EXPECT_EQ(o.faces[i].cell, expected[i]) << i;
-    EXPECT_EQ(w->cells[0].faceCount, 2);
-    EXPECT_EQ(w->cells[1].faceCount, 3);
-    EXPECT_EQ(w->cells[2].faceCount, 1);
+    EXPECT_EQ((std::array{w->cells[0].faceCount, w->cells[1].faceCount, w->cells[2].faceCount}),
+              (std::array<int32_t, 3>{2, 3, 1}));
     EXPECT_EQ(w->cells[1].faces[0], &o.faces[2]);  // faces in object order
     EXPECT_EQ(w->cells[1].faces[2], &o.faces[4]);
 }
@@ -121,12 +122,8 @@ TEST(WorldBuild, BoundsCentreShiftsArithmetically) {
     Bounds b{};
     const Vec3 lo{-3, -32767, 7}, hi{0, 32767, 8};
     setBoundsCorners(&b, &lo, &hi);
-    EXPECT_EQ(b.centre.x, -2);  // -3 >> 1
-    EXPECT_EQ(b.centre.y, 0);
-    EXPECT_EQ(b.centre.z, 7);
-    EXPECT_EQ(b.corners[6].x, -3);
-    EXPECT_EQ(b.corners[6].y, 32767);
-    EXPECT_EQ(b.corners[6].z, 8);
+    EXPECT_EQ(xyz(b.centre), (std::array{-2, 0, 7}));  // -3 >> 1 is -2
+    EXPECT_EQ(xyz(b.corners[6]), (std::array{-3, 32767, 8}));
 }
 
 TEST(WorldBuild, ResetReloadsPositionsAndStamps) {
@@ -142,10 +139,7 @@ TEST(WorldBuild, ResetReloadsPositionsAndStamps) {
     auto w = newWorld();
     ASSERT_EQ(buildWorld(w.get(), objects, 2, 1, 1, 1), 0);
     const MeshVertex& v = objects[1].vertices[0];
-    EXPECT_EQ(v.sx, 9);
-    EXPECT_EQ(v.sy, 19);
-    EXPECT_EQ(v.depth, 30);
-    EXPECT_EQ(v.stamp, -1);
+    EXPECT_EQ((std::array{v.sx, v.sy, v.depth, v.stamp}), (std::array<int16_t, 4>{9, 19, 30, -1}));
     EXPECT_EQ(objects[0].faces[0].cell, 7);  // not a world member: untouched
     EXPECT_EQ(w->cellCount, 1);
     EXPECT_EQ(w->nodeCount, 0);
@@ -199,12 +193,8 @@ TEST(WorldBuild, ObjectBoundsAndFree) {
     SceneObject o = vxtest::makeObject({{3, -4, 5}, {-6, 7, 1}, {2, 2, 9}}, {{0, 1, 2}});
     Vec3 lo, hi;
     objectBox(&o, &lo, &hi);
-    EXPECT_EQ(lo.x, -6);
-    EXPECT_EQ(lo.y, -4);
-    EXPECT_EQ(lo.z, 1);
-    EXPECT_EQ(hi.x, 3);
-    EXPECT_EQ(hi.y, 7);
-    EXPECT_EQ(hi.z, 9);
+    EXPECT_EQ(xyz(lo), (std::array{-6, -4, 1}));
+    EXPECT_EQ(xyz(hi), (std::array{3, 7, 9}));
     buildObjectBounds(&o);
     EXPECT_EQ(o.bounds.corners[3].x, 3);
     EXPECT_EQ(o.bounds.corners[3].z, 9);

@@ -152,8 +152,11 @@ void initStarfield();
 void titleScreen();
 void runningScreen();
 void resultsScreen();
+// How far in front of the eye the running screen places its object, in view units. It is a
+// distance, not the focal length, though equal to it: there one model unit spans one pixel.
+inline constexpr int32_t kRunningObjectDistance = 350;
 // The running screen's placement of an object turned by `turn` (2048 a full turn): two levels
-// pushed on matrixStack (translate 0,0,-350 and rotate Z by turn/20; rotate Y by turn/10 and the
+// pushed on matrixStack (translate 0,0,-kRunningObjectDistance and rotate Z by turn/20; rotate Y by turn/10 and the
 // object's own matrix). popRunningMatrices takes both off again.
 void pushRunningMatrices(const SceneObject* object, int32_t turn);
 void popRunningMatrices();

@@ -190,7 +190,7 @@ void runningScreen() {
 void pushRunningMatrices(const SceneObject* object, int32_t turn) {
     MatrixStack* ms = &matrixStack;
     stackPush(ms);
-    matTranslate(ms->top, 0, 0, -350);
+    matTranslate(ms->top, 0, 0, -kRunningObjectDistance);
     matRotateZ(ms->top, turn / 20);
     stackPush(ms);
     matRotateY(ms->top, turn / 10);

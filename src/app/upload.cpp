@@ -4,10 +4,10 @@
 // Neither has network code of its own: the browser is started on a URL and the program ends.
 // The results server and the maker's page are set at build time (VX_RESULTS_SERVER and
 // VX_MAKER_URL); a run may name another results server. The URL is built as a string of any length, so no device string can overflow it.
-#include <cctype>
 #include <string>
 
 #include "app/app.h"
+#include "util/percent_encode.h"
 
 namespace veloxia {
 
@@ -66,23 +66,7 @@ std::string toUtf8(const std::u16string& text) {
 }
 
 
-std::string percentEncode(const std::u16string& text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : toUtf8(text)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (std::isalnum(byte) != 0 && byte < 0x80) {
-            out += c;
-        } else if (c == '-' || c == '.' || c == '_' || c == '~') {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 15];
-        }
-    }
-    return out;
-}
+std::string percentEncode(const std::u16string& text) { return util::percentEncode(toUtf8(text)); }
 
 void setResultsServer(const std::string& address) {
     resultsServer = address.empty() ? VX_RESULTS_SERVER : address;

@@ -1,14 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "support/data_files.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-
-#include <unistd.h>
-
 namespace vxtest {
 
 void putI16(Bytes& out, int32_t value) {
@@ -155,29 +147,6 @@ static std::vector<ObjectSpec> referenceObjects() {
 
 Bytes referenceScene() { return sceneFile(referenceObjects()); }
 Bytes referenceTextures() { return textureFile(referenceTextureSpecs()); }
-
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vxtest-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary directory");
-    path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
-
-std::filesystem::path TempDir::write(const std::string& name, const Bytes& bytes) const {
-    const std::filesystem::path file = path_ / name;
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                std::streamsize(bytes.size()));
-    return file;
-}
-
-Bytes readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Scene and texture files are the seeds of their fuzz harnesses as well, so they live once, in
 // the fuzz corpus; the TGA harness takes its size-check flag from the input's first byte, so

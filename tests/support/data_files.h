@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_dir.h"
 #include "veloxia/data.h"
 
 namespace vxtest {
@@ -88,20 +89,5 @@ std::filesystem::path committedPath(const std::string& kind, const std::string& 
 Bytes referenceScene();
 Bytes referenceTextures();
 
-// A private directory for the files of one test, removed afterwards.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::filesystem::path write(const std::string& name, const Bytes& bytes) const;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-Bytes readFile(const std::filesystem::path& path);
 
 }  // namespace vxtest

@@ -20,6 +20,40 @@ void LoadedReference::SetUp() {
     ASSERT_EQ(checkSceneTextures(), 1) << lastLoadError().reason;
 }
 
+void LoadedReference::loadEveryCrafted(const std::string& kind, const std::vector<CraftedFile>& files,
+                                       int32_t (*load)(const std::filesystem::path&),
+                                       const std::filesystem::path& reference) {
+    for (const CraftedFile& file : files) {
+        SCOPED_TRACE(file.name);
+        ASSERT_EQ(load(reference), 1);
+        const auto before = tableSnapshot();
+        const auto path = committedPath(kind, file.name);
+        if (file.accepted) {
+            EXPECT_EQ(load(path), 1) << lastLoadError().reason;
+        } else {
+            EXPECT_EQ(load(path), 0);
+            expectRejectedCleanly(path, before);
+        }
+    }
+    ASSERT_EQ(load(reference), 1);
+}
+
+void LoadedReference::cutAndSpoil(const Bytes& good, uint8_t spoil, int32_t (*load)(const std::filesystem::path&),
+                                  const std::function<void(size_t at)>& taken) {
+    for (size_t at = 0; at < 2 * good.size(); ++at) {
+        Bytes bad = good;
+        if (at < good.size()) bad.resize(at);
+        else bad[at - good.size()] ^= spoil;
+        const auto before = tableSnapshot();
+        const auto path = dir.write("bad", bad);
+        if (load(path) == 1) {
+            taken(at);
+        } else {
+            expectRejectedCleanly(path, before);
+        }
+    }
+}
+
 std::vector<uint64_t> tableSnapshot() {
     std::vector<uint64_t> out{uint64_t(sceneObjectCount), uint64_t(textureCount)};
     auto add = [&out](auto... values) { (out.push_back(uint64_t(values)), ...); };
@@ -81,10 +115,9 @@ void expectCommittedCopies(const std::string& kind, const std::vector<CraftedFil
         const std::filesystem::path path = committedPath(kind, file.name);
         if (regenerate && std::string(regenerate) == "1") {
             std::filesystem::create_directories(path.parent_path());
-            std::ofstream(path, std::ios::binary)
-                .write(reinterpret_cast<const char*>(file.bytes.data()), std::streamsize(file.bytes.size()));
+            writeBytes(path, file.bytes);
         }
-        EXPECT_TRUE(readFile(path) == file.bytes)
+        EXPECT_TRUE(readBytes(path) == file.bytes)
             << path << " differs from the catalogue; rerun with VX_REGENERATE_TEST_DATA=1";
     }
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "support/data_files.h"
 #include "veloxia/display.h"
 
@@ -13,6 +15,15 @@ namespace vxtest {
 class LoadedReference : public ::testing::Test {
 protected:
     void SetUp() override;
+    // Every prefix of `good`, and `good` with each byte in turn xored with `spoil`, given to
+    // `load`: a refused file must leave the tables as they were; `taken(at)` checks one that
+    // loads and puts the reference back.
+    // Loads each committed crafted file of `kind` after `reference`: an accepted one must load,
+    // a refused one leave the tables as they were. Ends with `reference` loaded.
+    void loadEveryCrafted(const std::string& kind, const std::vector<CraftedFile>& files,
+                          int32_t (*load)(const std::filesystem::path&), const std::filesystem::path& reference);
+    void cutAndSpoil(const Bytes& good, uint8_t spoil, int32_t (*load)(const std::filesystem::path&),
+                     const std::function<void(size_t at)>& taken);
     TempDir dir;
     std::filesystem::path scenePath, texturePath;
 };

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include <veloxia/veloxia.h>
 
 namespace vxtest {
@@ -33,14 +35,12 @@ int16_t recordShade(int depth, int level);
 // projectPortrait, counted.
 int countingProject(const int16_t view[3], veloxia::ProjectedVertex* out);
 
-// Initialises the engine, installs the recorders in the global render context, empties the
+// A test fixture: initialises the engine, installs the recorders in the global render context, empties the
 // records, and makes `matrix` (identity until changed) the current matrix. The destructor puts the matrix stack back as it was and turns lighting off.
-class PipelineFixture {
-public:
+class PipelineFixture : public ::testing::Test {
+protected:
     PipelineFixture();
-    ~PipelineFixture();
-    PipelineFixture(const PipelineFixture&) = delete;
-    PipelineFixture& operator=(const PipelineFixture&) = delete;
+    ~PipelineFixture() override;
 
     veloxia::Mat34 matrix;
     veloxia::Texture opaque{};   // drawMode 0, no culling

@@ -1,34 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "support/vxpack_files.h"
 
-#include <atomic>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace vxtest {
-
-ScratchDir::ScratchDir() {
-    static std::atomic<int> serial{0};
-    path_ = std::filesystem::temp_directory_path() /
-            ("vxpack-test-" + std::to_string(getpid()) + "-" + std::to_string(serial++));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::filesystem::path ScratchDir::write(const std::string& name, const std::string& text) const {
-    const auto file = path_ / name;
-    std::ofstream out(file, std::ios::binary);
-    out << text;
-    if (!out) throw std::runtime_error("cannot write " + file.string());
-    return file;
-}
 
 void writeTga(const std::filesystem::path& path, int width, int height, const std::vector<uint8_t>& pixels, bool alpha) {
     uint8_t header[18] = {};
@@ -49,11 +25,6 @@ void writeSolidTga(const std::filesystem::path& path, int width, int height, uin
     std::vector<uint8_t> pixels;
     for (int i = 0; i < width * height; ++i) pixels.insert(pixels.end(), {b, g, r});
     writeTga(path, width, height, pixels, false);
-}
-
-std::vector<uint8_t> readBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace vxtest

@@ -24,24 +24,6 @@ std::string htmlEscape(std::string_view text) {
     return out;
 }
 
-std::string urlEncode(std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        const bool unreserved = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
-                                c == '-' || c == '.' || c == '_' || c == '~';
-        if (unreserved) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[b >> 4];
-            out += kHex[b & 15];
-        }
-    }
-    return out;
-}
-
 std::string formatRate(int64_t timesHundred) {
     char text[32];
     std::snprintf(text, sizeof text, "%lld.%02lld", static_cast<long long>(timesHundred / 100),

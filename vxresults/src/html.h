@@ -8,13 +8,15 @@
 #include <string_view>
 #include <vector>
 
+#include "util/percent_encode.h"
+
 namespace vxresults {
 
 // Escapes & < > " ' for HTML text and attribute values.
 std::string htmlEscape(std::string_view text);
 
-// Percent-encodes everything but unreserved characters, for a query value in a link.
-std::string urlEncode(std::string_view text);
+// Query values in links are percent-encoded as the benchmark's results link is.
+using veloxia::util::percentEncode;
 
 // The average times 100 as a rate with two decimals: 2345 -> "23.45".
 std::string formatRate(int64_t timesHundred);

@@ -36,13 +36,13 @@ std::string rateOrNone(const std::optional<int64_t>& rate) {
 
 std::string boardLink(const BoardQuery& q, SortKey sort, bool descending, int64_t page) {
     std::string link = "/?sort=" + sortName(sort) + "&order=" + (descending ? "desc" : "asc");
-    if (!q.search.empty()) link += "&q=" + urlEncode(q.search);
+    if (!q.search.empty()) link += "&q=" + percentEncode(q.search);
     if (page > 1) link += "&page=" + std::to_string(page);
     return link;
 }
 
 std::string deviceLink(const std::string& dev, int64_t page = 1) {
-    return "/device?dev=" + urlEncode(dev) + (page > 1 ? "&page=" + std::to_string(page) : "");
+    return "/device?dev=" + percentEncode(dev) + (page > 1 ? "&page=" + std::to_string(page) : "");
 }
 
 int64_t pageCount(int64_t items, int64_t pageSize) { return std::max<int64_t>(1, (items + pageSize - 1) / pageSize); }
@@ -124,7 +124,7 @@ std::string devicePage(const DevicePage& p) {
     const int64_t pages = pageCount(p.runCount, p.pageSize);
     mst::data data;
     data.set("dev", p.dev);
-    data.set("devQuery", urlEncode(p.dev));
+    data.set("devQuery", percentEncode(p.dev));
     data.set("runCount", std::to_string(p.runCount));
     data.set("best", formatRate(p.best));
     mst::data runs{mst::data::type::list};

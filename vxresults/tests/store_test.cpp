@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <sstream>
 
 #include "export.h"
@@ -36,16 +37,11 @@ protected:
 
 TEST_F(StoreTest, RanksAmongAllAndAmongTheSameDevice) {
     EXPECT_EQ(store->add(run("A", 3000), 100).overall, 1);
-    const Ranks second = store->add(run("B", 2000), 101);
-    EXPECT_EQ(second.overall, 2);
-    EXPECT_EQ(second.total, 2);
-    EXPECT_EQ(second.device, 1);
-    EXPECT_EQ(second.deviceTotal, 1);
+    // Overall, of how many, among the device's runs, of how many.
+    const auto ranks = [](const Ranks& r) { return std::array{r.overall, r.total, r.device, r.deviceTotal}; };
+    EXPECT_EQ(ranks(store->add(run("B", 2000), 101)), (std::array<int64_t, 4>{2, 2, 1, 1}));
     const Ranks third = store->add(run("A", 2500), 102);
-    EXPECT_EQ(third.overall, 2);
-    EXPECT_EQ(third.total, 3);
-    EXPECT_EQ(third.device, 2);
-    EXPECT_EQ(third.deviceTotal, 2);
+    EXPECT_EQ(ranks(third), (std::array<int64_t, 4>{2, 3, 2, 2}));
     // A tie shares the better rank.
     const Ranks tie = store->add(run("C", 3000), 103);
     EXPECT_EQ(tie.overall, 1);
