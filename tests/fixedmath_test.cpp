@@ -91,33 +91,6 @@ TEST_F(FixedMath, TrigTablesMatchTheirFormulas) {
     for (int i = 0; i <= 512; ++i) ASSERT_EQ(AtanLut[i], entry(scaled.atan[i])) << i;
 }
 
-// What makes the tables independent of the libm: the only entries near an integer are the exact
-// points, whose correctly rounded value is that integer; every other one is so far from an
-// integer that no libm error of a few ulps can move its truncation.
-TEST_F(FixedMath, TrigEntriesAreExactPointsOrFarFromAnInteger) {
-    const ScaledTrig scaled;
-    std::vector<std::string> exact;
-    double closest = 1.0;
-    const auto look = [&](const char* table, int i, double v) {
-        const double distance = std::fabs(v - std::round(v));
-        if (distance < 1e-9) {
-            exact.push_back(std::string(table) + "[" + std::to_string(i) + "]");
-        } else {
-            closest = std::min(closest, distance);
-        }
-    };
-    for (int i = 0; i < 2048; ++i) {
-        look("sin", i, scaled.sin[i]);
-        look("cos", i, scaled.cos[i]);
-    }
-    for (int i = 0; i <= 512; ++i) look("atan", i, scaled.atan[i]);
-    // 0, +-1 and pi/4 exactly, and the zeros of sine and cosine (a double's pi/2 is not quite
-    // pi/2, so those are about 1e-12, which is 0 either way).
-    EXPECT_EQ(exact, (std::vector<std::string>{"sin[0]", "cos[0]", "sin[512]", "cos[512]", "sin[1024]", "cos[1024]",
-                                               "sin[1536]", "cos[1536]", "atan[0]", "atan[512]"}));
-    EXPECT_GT(closest, 1e-4);
-}
-
 // A libm that answers one ulp low everywhere (or one ulp high) still gives the same tables.
 TEST_F(FixedMath, TrigTablesAreTheSameWithALibmOneUlpOff) {
     const std::vector<int16_t> sin(SinLut, SinLut + 2048), cos(CosLut, CosLut + 2048);
