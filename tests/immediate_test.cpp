@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "support/mesh_builder.h"
 #include "support/pipeline_recorder.h"
 
 using namespace veloxia;
@@ -215,22 +216,12 @@ TEST_F(Immediate, IndexedCoordinatesFollowTheIndexPosition) {
 
 TEST_F(Immediate, RejectedCornersDropOnlyTheirFaces) {
     // drawMesh goes on after a vertex out of the depth range; faces using it are skipped.
-    MeshVertex v[5] = {};
-    const int16_t pos[5][3] = {{0, 0, -350}, {30, 0, -350}, {30, 30, -350}, {0, 30, -64}, {0, 30, -8192}};
-    for (int i = 0; i < 5; ++i) {
-        v[i].x = pos[i][0];
-        v[i].y = pos[i][1];
-        v[i].z = pos[i][2];
-        v[i].light = 7;
-    }
     Texture t = makeTexture(8, 8, 0);
-    MeshFace faces[3] = {};
-    const int corners[3][3] = {{0, 2, 3}, {0, 1, 2}, {0, 2, 4}};
-    for (int f = 0; f < 3; ++f) {
-        for (int k = 0; k < 3; ++k) faces[f].corner[k].vertex = &v[corners[f][k]];
-        faces[f].texture = &t;
-    }
-    drawMesh(&renderContext, v, 5, faces, 3);
+    SceneObject o = vxtest::makeObject(
+        {{0, 0, -350, 7}, {30, 0, -350, 7}, {30, 30, -350, 7}, {0, 30, -64, 7}, {0, 30, -8192, 7}},
+        {{0, 2, 3}, {0, 1, 2}, {0, 2, 4}}, &t);
+    MeshVertex* v = o.vertices.get();
+    drawMesh(&renderContext, v, 5, o.faces.get(), 3);
     ASSERT_EQ(fillCalls.size(), 1u);
     EXPECT_EQ(fillCalls[0].value[1].sy, 150);
     EXPECT_EQ(v[3].depth, 0);
