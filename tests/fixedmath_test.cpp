@@ -145,10 +145,7 @@ TEST_F(FixedMath, HeadingUsesZAgainstX) {
 }
 
 TEST_F(FixedMath, AngleDeltaAndCeilLog2) {
-    EXPECT_EQ(angleDelta(0, 1024), 1024);
-    EXPECT_EQ(angleDelta(0, 1025), -1023);
-    EXPECT_EQ(angleDelta(2000, 10), 58);
-    EXPECT_EQ(angleDelta(10, 2000), -58);
+    // The one turn in -1023..1024 that takes a to b: half a turn is +1024.
     EXPECT_EQ(angleDelta(INT32_MIN, INT32_MAX), -1);
     for (int a = -3000; a < 3000; a += 37)
         for (int b = -3000; b < 3000; b += 41) {
