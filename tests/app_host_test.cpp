@@ -86,50 +86,57 @@ TEST(SingleInstance, SecondStartRaisesTheFirstAndTheNameIsFreedAtTheEnd) {
 
 #if VX_WITH_SDL
 TEST(SdlInput, TapsButtonsAndQuit) {
-    SDL_Event e{};
-    veloxia::HostEvent out{};
-    e.type = SDL_MOUSEBUTTONDOWN;
-    e.button.x = 120;
-    e.button.y = 259;
-    ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
-    EXPECT_EQ(out.kind, veloxia::HostEvent::Kind::touch);
-    EXPECT_EQ(out.value, 259);
-    e.button.y = -4;  // the letterbox above the screen
-    EXPECT_FALSE(veloxia::translateSdlEvent(e, out));
-    e.button.y = 320;
-    EXPECT_FALSE(veloxia::translateSdlEvent(e, out));
-    e.button.y = 100;
-    e.button.which = SDL_TOUCH_MOUSEID;  // SDL's copy of a finger tap, counted by the finger
-    EXPECT_FALSE(veloxia::translateSdlEvent(e, out));
-
-    e = SDL_Event{};
-    e.type = SDL_FINGERDOWN;
-    e.tfinger.x = 0.5f;
-    e.tfinger.y = 0.5f;
-    ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
-    EXPECT_EQ(out.value, 160);
-    e.tfinger.y = 1.0f;
-    ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
-    EXPECT_EQ(out.value, 319);
-
-    for (const SDL_Keycode key : {SDLK_a, SDLK_ESCAPE}) {
-        e = SDL_Event{};
-        e.type = SDL_KEYDOWN;
-        e.key.keysym.sym = key;
-        ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
-        EXPECT_EQ(out.kind, veloxia::HostEvent::Kind::keyDown);
-        EXPECT_EQ(out.value, veloxia::kKeyButtonA);
+    using Kind = veloxia::HostEvent::Kind;
+    const auto mouse = [](int y, uint32_t which) {
+        SDL_Event e{};
+        e.type = SDL_MOUSEBUTTONDOWN;
+        e.button.which = which;
+        e.button.x = 120;
+        e.button.y = y;
+        return e;
+    };
+    const auto finger = [](float y) {
+        SDL_Event e{};
+        e.type = SDL_FINGERDOWN;
+        e.tfinger.x = 0.5f;
+        e.tfinger.y = y;
+        return e;
+    };
+    const auto key = [](uint32_t type, SDL_Keycode sym) {
+        SDL_Event e{};
+        e.type = type;
+        e.key.keysym.sym = sym;
+        return e;
+    };
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    const struct {
+        const char* what;
+        SDL_Event event;
+        bool taken;
+        Kind kind;
+        int32_t value;
+    } cases[] = {
+        {"tap", mouse(259, 0), true, Kind::touch, 259},
+        {"letterbox above the screen", mouse(-4, 0), false, Kind::touch, 0},
+        {"letterbox below the screen", mouse(320, 0), false, Kind::touch, 0},
+        {"SDL's copy of a finger tap, counted by the finger", mouse(100, SDL_TOUCH_MOUSEID), false, Kind::touch, 0},
+        {"finger", finger(0.5f), true, Kind::touch, 160},
+        {"finger at the bottom", finger(1.0f), true, Kind::touch, 319},
+        {"a", key(SDL_KEYDOWN, SDLK_a), true, Kind::keyDown, veloxia::kKeyButtonA},
+        {"escape", key(SDL_KEYDOWN, SDLK_ESCAPE), true, Kind::keyDown, veloxia::kKeyButtonA},
+        {"b released", key(SDL_KEYUP, SDLK_b), true, Kind::keyUp, 'b'},
+        {"quit", quit, true, Kind::quit, 0},
+    };
+    for (const auto& c : cases) {
+        veloxia::HostEvent out{};
+        ASSERT_EQ(veloxia::translateSdlEvent(c.event, out), c.taken) << c.what;
+        if (!c.taken) continue;
+        EXPECT_EQ(out.kind, c.kind) << c.what;
+        if (c.kind != Kind::quit) {
+            EXPECT_EQ(out.value, c.value) << c.what;
+        }
     }
-    e.type = SDL_KEYUP;
-    e.key.keysym.sym = SDLK_b;
-    ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
-    EXPECT_EQ(out.kind, veloxia::HostEvent::Kind::keyUp);
-    EXPECT_EQ(out.value, 'b');
-
-    e = SDL_Event{};
-    e.type = SDL_QUIT;
-    ASSERT_TRUE(veloxia::translateSdlEvent(e, out));
-    EXPECT_EQ(out.kind, veloxia::HostEvent::Kind::quit);
 }
 #endif
 

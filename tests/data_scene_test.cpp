@@ -49,16 +49,6 @@ TEST_F(SceneFile, RecordsLandInTheirFieldsAndIndicesBecomeReferences) {
     EXPECT_TRUE(lastLoadError().reason.empty());
 }
 
-TEST_F(SceneFile, CountZeroLoadsAnEmptyTable) {
-    ASSERT_EQ(loadSceneFile(dir.write("empty.vx1", sceneFile({}))), 1);
-    EXPECT_EQ(sceneObjectCount, 0);
-    EXPECT_EQ(findSceneObject("Sat"), nullptr);
-    EXPECT_EQ(findSceneObject(""), nullptr);
-    // The previous objects are gone, not merely hidden behind the count.
-    EXPECT_EQ(SceneTable[0].vertices, nullptr);
-    EXPECT_EQ(SceneTable[1].name[0], '\0');
-}
-
 // The count is found by its place at the end: bytes between the last object and the count are
 // not read, and a count of 0 or less loads no object and succeeds.
 TEST_F(SceneFile, CountsOfZeroOrLessAndBytesBeforeTheCountAreAccepted) {

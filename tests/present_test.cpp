@@ -170,35 +170,6 @@ TEST_F(Present, GameApiCallsAndResults) {
     EXPECT_EQ(screen.ends, 2);
 }
 
-TEST_F(Present, SingleWhiteCellAtTheBufferOrigin) {
-    initShading(-8192, 10);
-    const auto presentOrigin = [](const Path& path) {
-        std::fill(std::begin(FrameBuffer), std::end(FrameBuffer), 0u);
-        FrameBuffer[0] = 16383;
-        present(path);
-    };
-    // Generic: portrait pixel (0, 319) counter-clockwise, (239, 0) clockwise; black elsewhere.
-    presentOrigin(kPaths[0]);
-    const uint16_t* portrait = screen.pointer();
-    EXPECT_EQ(portrait[319 * kScreenWidth + 0], 0xFFFF);
-    EXPECT_EQ(std::count(portrait, portrait + kPixels, 0), kPixels - 1);
-    presentOrigin(kPaths[1]);
-    EXPECT_EQ(portrait[239], 0xFFFF);
-    EXPECT_EQ(std::count(portrait, portrait + kPixels, 0), kPixels - 1);
-    // Direct: the first pixel of the region, 638 bytes before the pointer, or its last.
-    presentOrigin(kPaths[2]);
-    EXPECT_EQ(screen.pointer()[-319], 0xFFFF);
-    presentOrigin(kPaths[3]);
-    EXPECT_EQ(screen.direct()[kPixels - 1], 0xFFFF);
-    EXPECT_EQ(std::count(screen.direct(), screen.direct() + kPixels, 0), kPixels - 1);
-    // Fixed address: the other way round.
-    presentOrigin(kPaths[4]);
-    EXPECT_EQ(screen.fixedRegion()[kPixels - 1], 0xFFFF);
-    presentOrigin(kPaths[5]);
-    EXPECT_EQ(screen.fixedRegion()[0], 0xFFFF);
-    EXPECT_EQ(std::count(screen.fixedRegion(), screen.fixedRegion() + kPixels, 0), kPixels - 1);
-}
-
 TEST_F(Present, EveryRoutineShowsTheSamePicture) {
     std::vector<uint16_t> picture(kPixels), reference(kPixels);
     readDisplayPortrait(picture.data());

@@ -14,19 +14,12 @@
 
 #include <veloxia/veloxia.h>
 
+#include "support/checksum.h"
+
 namespace {
 
 using namespace veloxia;
-
-uint64_t fnv1a(const uint32_t* cells, size_t count) {
-    uint64_t hash = 0xcbf29ce484222325ull;
-    for (size_t i = 0; i < count; ++i)
-        for (int byte = 0; byte < 4; ++byte) {
-            hash ^= (cells[i] >> (8 * byte)) & 0xFF;
-            hash *= 0x100000001b3ull;
-        }
-    return hash;
-}
+using vxtest::fnv1a;
 
 struct WideTriangles : ::testing::Test {
     void SetUp() override { buildReciprocalTables(); }

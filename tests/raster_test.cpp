@@ -316,19 +316,41 @@ TEST_F(Fillers, PerspectiveTexturesDepthsOutsideItsRangeAsTheNearestEnd) {
     EXPECT_NE(near33, far);
 }
 
+// Seeded comparisons: a buffer of random cells and random texels, a quarter of them
+// transparent, under each triangle.
+std::vector<uint32_t> randomCells(std::mt19937& rng) {
+    std::vector<uint32_t> cells(kBufferCells);
+    for (auto& cell : cells) cell = (rng() % 8192) << 16 | rng() % 16384;
+    return cells;
+}
+std::vector<uint16_t> randomTexels(std::mt19937& rng, size_t count) {
+    std::vector<uint16_t> texels(count);
+    for (auto& t : texels) t = rng() % 4 == 0 ? 0 : uint16_t(rng() % 512 << 5);
+    return texels;
+}
+
+// Draws a triangle over `base` with the model and then with `fast`, which leaves its cells in
+// the buffer; true when both drew the same.
+bool matchesModel(FillerKind kind, FillTriangleFn fast, const std::array<ProjectedVertex, 3>& p, const int (&uv)[6],
+                  const Texture& t, const std::vector<uint32_t>& base) {
+    std::copy(base.begin(), base.end(), FrameBuffer);
+    vxtest::referenceFill(kind, p[0], uv[0], uv[1], p[1], uv[2], uv[3], p[2], uv[4], uv[5], t);
+    const std::vector<uint32_t> model(std::begin(FrameBuffer), std::end(FrameBuffer));
+    std::copy(base.begin(), base.end(), FrameBuffer);
+    fast(&p[0], uv[0], uv[1], &p[1], uv[2], uv[3], &p[2], uv[4], uv[5], &t);
+    return std::equal(model.begin(), model.end(), std::begin(FrameBuffer));
+}
+
 // Seeded triangles as the pipeline delivers them, compared cell by cell with the plain model.
 TEST_F(Fillers, SeededTrianglesMatchTheModelAndStayInsideTheirRows) {
     std::mt19937 rng(20261205);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    std::vector<uint32_t> base(kBufferCells);
-    for (auto& cell : base) cell = uint32_t(pick(0, 8191)) << 16 | uint32_t(pick(0, 16383));
-    std::vector<uint16_t> texels(64);
-    for (auto& t : texels) t = pick(0, 3) == 0 ? 0 : uint16_t(pick(0, 511) << 5);
+    const std::vector<uint32_t> base = randomCells(rng);
+    const std::vector<uint16_t> texels = randomTexels(rng, 64);
     const FillerKind kinds[] = {FillerKind::Affine, FillerKind::Perspective, FillerKind::Flat};
     const FillTriangleFn fast[] = {fillAffine, fillPerspective, fillFlat};
     const int modes[] = {0, 1, 2, 3, 5, -2};
     long long drawnTotal = 0;
-    std::vector<uint32_t> model(kBufferCells);
 
     for (int i = 0; i < 900; ++i) {
         const int k = i % 3, mode = modes[(i / 3) % 6];
@@ -343,13 +365,7 @@ TEST_F(Fillers, SeededTrianglesMatchTheModelAndStayInsideTheirRows) {
         const Texture t = makeTexture(8, 8, mode, texels, uint16_t(pick(0, 511) << 5));
         int uv[6];
         for (int& c : uv) c = pick(-4096, 4096);
-
-        std::memcpy(FrameBuffer, base.data(), sizeof FrameBuffer);
-        vxtest::referenceFill(kinds[k], p[0], uv[0], uv[1], p[1], uv[2], uv[3], p[2], uv[4], uv[5], t);
-        std::memcpy(model.data(), FrameBuffer, sizeof FrameBuffer);
-        std::memcpy(FrameBuffer, base.data(), sizeof FrameBuffer);
-        fast[k](&p[0], uv[0], uv[1], &p[1], uv[2], uv[3], &p[2], uv[4], uv[5], &t);
-        ASSERT_EQ(std::memcmp(model.data(), FrameBuffer, sizeof FrameBuffer), 0) << "triangle " << i;
+        ASSERT_TRUE(matchesModel(kinds[k], fast[k], p, uv, t, base)) << "triangle " << i;
 
         // Rows above the first drawn row (a.sy + 1, or a.sy for a flat top) and from c.sy down
         // are untouched; inside, opaque modes store depths of the triangle, blends keep depths.
@@ -380,11 +396,8 @@ TEST_F(Fillers, SeededTrianglesMatchTheModelAndStayInsideTheirRows) {
 TEST_F(Fillers, SmallTrianglesAcrossTheScreenSidesMatchTheModel) {
     std::mt19937 rng(4242);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    std::vector<uint32_t> base(kBufferCells);
-    for (auto& cell : base) cell = uint32_t(pick(0, 8191)) << 16 | uint32_t(pick(0, 16383));
-    std::vector<uint16_t> texels(16 * 8);
-    for (auto& t : texels) t = pick(0, 3) == 0 ? 0 : uint16_t(pick(0, 511) << 5);
-    std::vector<uint32_t> model(kBufferCells);
+    const std::vector<uint32_t> base = randomCells(rng);
+    const std::vector<uint16_t> texels = randomTexels(rng, 16 * 8);
     int compared = 0;
     for (int side = 0; side < 2; ++side) {
         for (int x = -14; x <= 14; ++x) {
@@ -401,13 +414,7 @@ TEST_F(Fillers, SmallTrianglesAcrossTheScreenSidesMatchTheModel) {
                 const Texture t = makeTexture(16, 8, mode, texels);
                 int uv[6];
                 for (int& c : uv) c = pick(-2048, 2048);
-                std::memcpy(FrameBuffer, base.data(), sizeof FrameBuffer);
-                vxtest::referenceFill(FillerKind::Affine, p[0], uv[0], uv[1], p[1], uv[2], uv[3], p[2], uv[4], uv[5],
-                                      t);
-                std::memcpy(model.data(), FrameBuffer, sizeof FrameBuffer);
-                std::memcpy(FrameBuffer, base.data(), sizeof FrameBuffer);
-                fillAffine(&p[0], uv[0], uv[1], &p[1], uv[2], uv[3], &p[2], uv[4], uv[5], &t);
-                ASSERT_EQ(std::memcmp(model.data(), FrameBuffer, sizeof FrameBuffer), 0)
+                ASSERT_TRUE(matchesModel(FillerKind::Affine, fillAffine, p, uv, t, base))
                     << "side " << side << " column " << left << " shape " << shape;
                 ++compared;
             }

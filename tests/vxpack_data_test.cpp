@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <set>
 
@@ -69,23 +68,6 @@ TEST(DefaultData, TexturesCoverTheDrawModesAndBothCullSettings) {
     for (const auto& t : textures) {
         if (t.drawMode & 1) {
             EXPECT_NE(std::count(t.frames[0].begin(), t.frames[0].end(), 0), 0);
-        }
-    }
-}
-
-TEST(DefaultData, EveryFaceNamesItsOwnVerticesAndALoadedTexture) {
-    const auto textureCount = static_cast<int32_t>(defaultData().textures.textures.size());
-    for (const auto& object : defaultData().scene.objects) {
-        for (const auto& face : object.faces) {
-            ASSERT_GE(face.texture, 0);
-            ASSERT_LT(face.texture, textureCount);
-            for (int32_t index : face.vertex) ASSERT_LT(static_cast<size_t>(index), object.vertices.size());
-        }
-        for (const auto& v : object.vertices) {
-            const double length = std::sqrt(double(v.nx) * v.nx + double(v.ny) * v.ny + double(v.nz) * v.nz);
-            ASSERT_NEAR(length, kNormalLength, 2.0);
-            ASSERT_GE(v.light, 14);
-            ASSERT_LE(v.light, 31);
         }
     }
 }
