@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "engine/wrap.h"
+#include "raster/affine_walk_neon.h"
 #include "raster/affine_walk_sse2.h"
 #include "raster/span.h"
 #include "raster/walk.h"
@@ -112,7 +113,7 @@ void walkInMode(int mode, const Corner& a, const Corner& b, const Corner& c, con
     }
 }
 
-// The walk of a narrow triangle: the generic walk, or the affine filler's own with SSE2.
+// The walk of a narrow triangle: the generic walk, or the affine filler's own with SSE2 or NEON.
 template <template <int, bool> class Edges>
 void walkNarrow(int mode, const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
     walkInMode<Edges, true>(mode, a, b, c, tex);
@@ -126,6 +127,16 @@ void walkNarrow<AffineEdges>(int mode, const Corner& a, const Corner& b, const C
         case 1: walkAffineNarrowSse2<1>(a, b, c, tex); break;
         case 2: walkAffineNarrowSse2<2>(a, b, c, tex); break;
         default: walkAffineNarrowSse2<3>(a, b, c, tex); break;
+    }
+}
+#elif VX_RASTER_NEON
+template <>
+void walkNarrow<AffineEdges>(int mode, const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
+    switch (mode) {
+        case 0: walkAffineNarrowNeon<0>(a, b, c, tex); break;
+        case 1: walkAffineNarrowNeon<1>(a, b, c, tex); break;
+        case 2: walkAffineNarrowNeon<2>(a, b, c, tex); break;
+        default: walkAffineNarrowNeon<3>(a, b, c, tex); break;
     }
 }
 #endif
