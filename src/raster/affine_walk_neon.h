@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The affine filler's walk for narrow triangles with NEON on aarch64 (every triangle of the
-// benchmark's objects): the same rows, values and pixels as the generic walk of walk.h with
-// AffineEdges, and the same shape as the SSE2 walk of affine_walk_sse2.h, one function per draw
-// mode so that the edges, the texture and the row pointer stay in registers throughout.
+// The edges and rows of the narrow affine walk (affine_walk.h) with NEON on aarch64: the same
+// rows, values and pixels as the generic walk of walk.h with AffineEdges, and the same shape as
+// the SSE2 rows of affine_walk_sse2.h.
 //
 // Each edge keeps s, z, u, v in one vector and x beside it. The lanes are unsigned, so that
 // every sum and product wraps as the plain walk's do; shifts that must keep the sign read them
@@ -71,6 +70,11 @@ inline VectorEdge vectorEdge(const Corner& from, const Corner& to, uint32x4_t at
                     sar(wrapMul(to.u - from.u, r), 5), wrapMul(sar(wrapMul(to.v - from.v, r), 5), width))};
 }
 
+// The texture as the four-column loop reads it, made once a triangle.
+inline TexelLanes texelLanes(const TextureSetup& tex) {
+    return {tex.texels, vdupq_n_u32(tex.uMask), vdupq_n_u32(tex.vMask)};
+}
+
 // Rows of at least this many columns take the four-column groups; shorter ones step the lanes.
 inline constexpr ptrdiff_t kRowGroupsFrom = 4;
 
@@ -78,7 +82,7 @@ inline constexpr ptrdiff_t kRowGroupsFrom = 4;
 // Inside: every span of the triangle lies within columns 0..319 (insideColumns), so no row
 // needs the clipping tests.
 template <int Mode, bool Inside>
-[[gnu::always_inline]] inline void affineRowsNeon(VectorEdge& left, VectorEdge& right, int32_t y, int32_t end,
+[[gnu::always_inline]] inline void affineRows(VectorEdge& left, VectorEdge& right, int32_t y, int32_t end,
                                                   const AffineSpan<Mode>& kernel, const TexelLanes& lanes) {
     if (y >= end) return;
     uint32_t* row = FrameBuffer + y * kBufferWidth;
@@ -131,66 +135,6 @@ template <int Mode, bool Inside>
         }
         left.advance();
         right.advance();
-    }
-}
-
-// walkTriangle for AffineEdges<Mode, true>, row for row: corners sorted by row, the triangle
-// narrow (narrowTriangle); Inside as insideColumns says.
-template <int Mode, bool Inside>
-void walkAffineNarrowNeon(const Corner& a, const Corner& b, const Corner& c, const TextureSetup tex) {
-    const AffineSpan<Mode> kernel{tex};
-    const TexelLanes lanes{tex.texels, vdupq_n_u32(tex.uMask), vdupq_n_u32(tex.vMask)};
-    const uint32x4_t atA = affineValues(a, tex.width);
-    VectorEdge longEdge = vectorEdge(a, c, atA, tex.width);
-    int32_t y = a.sy;
-
-    if (b.sy - a.sy >= 1 && b.sy >= 0) {
-        VectorEdge shortEdge = vectorEdge(a, b, atA, tex.width);
-        // Equal x steps: a degenerate triangle, and nothing is drawn, not even below b.
-        if (longEdge.dx == shortEdge.dx) return;
-        if (a.sy < 0) {
-            longEdge.advanceBy(-a.sy);
-            shortEdge.advanceBy(-a.sy);
-            y = 0;
-        } else {  // row a.sy is a single point and is not drawn
-            longEdge.advance();
-            shortEdge.advance();
-            y = a.sy + 1;
-        }
-        const int32_t end = std::min<int32_t>(b.sy, kBufferHeight);
-        if (longEdge.dx > shortEdge.dx) {
-            affineRowsNeon<Mode, Inside>(shortEdge, longEdge, y, end, kernel, lanes);
-        } else {
-            affineRowsNeon<Mode, Inside>(longEdge, shortEdge, y, end, kernel, lanes);
-        }
-        if (b.sy >= kBufferHeight) return;
-        y = b.sy;  // the long edge now stands at row b.sy
-    }
-
-    if (c.sy - b.sy < 1) return;
-    VectorEdge shortEdge = vectorEdge(b, c, affineValues(b, tex.width), tex.width);
-    if (y < 0) {  // upper part skipped with its rows above the screen
-        longEdge.advanceBy(-a.sy);
-        shortEdge.advanceBy(-b.sy);
-        y = 0;
-    }
-    if (longEdge.x == shortEdge.x) return;
-    const int32_t end = std::min<int32_t>(c.sy, kBufferHeight);
-    if (longEdge.x > shortEdge.x) {
-        affineRowsNeon<Mode, Inside>(shortEdge, longEdge, y, end, kernel, lanes);
-    } else {
-        affineRowsNeon<Mode, Inside>(longEdge, shortEdge, y, end, kernel, lanes);
-    }
-}
-
-// The walk of a narrow triangle in the given draw mode (textureMode), with or without the
-// clipping tests.
-template <int Mode>
-void walkAffineNarrowNeon(const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
-    if (insideColumns(a, b, c)) {
-        walkAffineNarrowNeon<Mode, true>(a, b, c, tex);
-    } else {
-        walkAffineNarrowNeon<Mode, false>(a, b, c, tex);
     }
 }
 
