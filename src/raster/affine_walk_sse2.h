@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The affine filler's walk for narrow triangles with SSE2 (every triangle of the benchmark's
-// objects): the same rows, values and pixels as the generic walk of walk.h with AffineEdges,
-// written as one function per draw mode so that the edges, the texture and the row pointer stay
-// in registers from the first row to the last.
+// The edges and rows of the narrow affine walk (affine_walk.h) with SSE2: the same rows, values
+// and pixels as the generic walk of walk.h with AffineEdges, one function per draw mode so that
+// the edges, the texture and the row pointer stay in registers from the first row to the last.
 //
 // Each edge keeps s, z, u, v in one vector and x beside it. A row's column steps of all four
 // quantities are then one vector subtract, shift, multiply and shift; rows of four columns or
@@ -72,7 +71,7 @@ inline VectorEdge vectorEdge(const Corner& from, const Corner& to, __m128i at, i
 // Inside: every span of the triangle lies within columns 0..319 (insideColumns), so no row
 // needs the clipping tests.
 template <int Mode, bool Inside>
-[[gnu::always_inline]] inline void affineRowsSse2(VectorEdge& left, VectorEdge& right, int32_t y, int32_t end,
+[[gnu::always_inline]] inline void affineRows(VectorEdge& left, VectorEdge& right, int32_t y, int32_t end,
                                                   const AffineSpan<Mode>& kernel, const TexelLanes& lanes) {
     if (y >= end) return;
     uint32_t* row = FrameBuffer + y * kBufferWidth;
@@ -128,74 +127,6 @@ template <int Mode, bool Inside>
         }
         left.advance();
         right.advance();
-    }
-}
-
-// True when every span of a narrow triangle lies within columns 0..319. ReciprocalLut[n] is
-// 131072 / n truncated, so an edge walked n rows (n < 8192) ends short of its far corner's
-// column, or, stepping left, past it by less than 8192 / 65536 of a column: every span starts
-// at or right of the leftmost corner's column less one and ends at or left of the rightmost.
-inline bool insideColumns(const Corner& a, const Corner& b, const Corner& c) {
-    return std::min({a.sx, b.sx, c.sx}) >= 1 && std::max({a.sx, b.sx, c.sx}) <= kBufferWidth - 2;
-}
-
-// walkTriangle for AffineEdges<Mode, true>, row for row: corners sorted by row, the triangle
-// narrow (narrowTriangle); Inside as insideColumns says.
-template <int Mode, bool Inside>
-void walkAffineNarrowSse2(const Corner& a, const Corner& b, const Corner& c, const TextureSetup tex) {
-    const AffineSpan<Mode> kernel{tex};
-    const TexelLanes lanes = texelLanes(tex);
-    const __m128i atA = affineValues(a, tex.width);
-    VectorEdge longEdge = vectorEdge(a, c, atA, tex.width);
-    int32_t y = a.sy;
-
-    if (b.sy - a.sy >= 1 && b.sy >= 0) {
-        VectorEdge shortEdge = vectorEdge(a, b, atA, tex.width);
-        // Equal x steps: a degenerate triangle, and nothing is drawn, not even below b.
-        if (longEdge.dx == shortEdge.dx) return;
-        if (a.sy < 0) {
-            longEdge.advanceBy(-a.sy);
-            shortEdge.advanceBy(-a.sy);
-            y = 0;
-        } else {  // row a.sy is a single point and is not drawn
-            longEdge.advance();
-            shortEdge.advance();
-            y = a.sy + 1;
-        }
-        const int32_t end = std::min<int32_t>(b.sy, kBufferHeight);
-        if (longEdge.dx > shortEdge.dx) {
-            affineRowsSse2<Mode, Inside>(shortEdge, longEdge, y, end, kernel, lanes);
-        } else {
-            affineRowsSse2<Mode, Inside>(longEdge, shortEdge, y, end, kernel, lanes);
-        }
-        if (b.sy >= kBufferHeight) return;
-        y = b.sy;  // the long edge now stands at row b.sy
-    }
-
-    if (c.sy - b.sy < 1) return;
-    VectorEdge shortEdge = vectorEdge(b, c, affineValues(b, tex.width), tex.width);
-    if (y < 0) {  // upper part skipped with its rows above the screen
-        longEdge.advanceBy(-a.sy);
-        shortEdge.advanceBy(-b.sy);
-        y = 0;
-    }
-    if (longEdge.x == shortEdge.x) return;
-    const int32_t end = std::min<int32_t>(c.sy, kBufferHeight);
-    if (longEdge.x > shortEdge.x) {
-        affineRowsSse2<Mode, Inside>(shortEdge, longEdge, y, end, kernel, lanes);
-    } else {
-        affineRowsSse2<Mode, Inside>(longEdge, shortEdge, y, end, kernel, lanes);
-    }
-}
-
-// The walk of a narrow triangle in the given draw mode (textureMode), with or without the
-// clipping tests.
-template <int Mode>
-void walkAffineNarrowSse2(const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
-    if (insideColumns(a, b, c)) {
-        walkAffineNarrowSse2<Mode, true>(a, b, c, tex);
-    } else {
-        walkAffineNarrowSse2<Mode, false>(a, b, c, tex);
     }
 }
 

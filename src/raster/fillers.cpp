@@ -10,7 +10,7 @@
 #include <algorithm>
 
 #include "engine/wrap.h"
-#include "raster/affine_walk_sse2.h"
+#include "raster/affine_walk.h"
 #include "raster/span.h"
 #include "raster/walk.h"
 
@@ -112,20 +112,20 @@ void walkInMode(int mode, const Corner& a, const Corner& b, const Corner& c, con
     }
 }
 
-// The walk of a narrow triangle: the generic walk, or the affine filler's own with SSE2.
+// The walk of a narrow triangle: the generic walk, or the affine filler's own with SSE2 or NEON.
 template <template <int, bool> class Edges>
 void walkNarrow(int mode, const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
     walkInMode<Edges, true>(mode, a, b, c, tex);
 }
 
-#if VX_RASTER_SSE2
+#if VX_RASTER_AFFINE_WALK
 template <>
 void walkNarrow<AffineEdges>(int mode, const Corner& a, const Corner& b, const Corner& c, const TextureSetup& tex) {
     switch (mode) {
-        case 0: walkAffineNarrowSse2<0>(a, b, c, tex); break;
-        case 1: walkAffineNarrowSse2<1>(a, b, c, tex); break;
-        case 2: walkAffineNarrowSse2<2>(a, b, c, tex); break;
-        default: walkAffineNarrowSse2<3>(a, b, c, tex); break;
+        case 0: walkAffineNarrow<0>(a, b, c, tex); break;
+        case 1: walkAffineNarrow<1>(a, b, c, tex); break;
+        case 2: walkAffineNarrow<2>(a, b, c, tex); break;
+        default: walkAffineNarrow<3>(a, b, c, tex); break;
     }
 }
 #endif

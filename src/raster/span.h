@@ -273,9 +273,7 @@ struct AffineSpan {
 #if VX_RASTER_SSE2
         cell = affinePixelsSse2<Mode>(cell, end, s, z, u, v, ds, dz, du, dv, tex);
 #elif VX_RASTER_NEON
-        if constexpr (Mode <= 1) {
-            cell = affinePixelsNeon<Mode>(cell, end, s, z, u, v, ds, dz, du, dv, tex.texels, tex.uMask, tex.vMask);
-        }
+        cell = affinePixelsNeon<Mode>(cell, end, s, z, u, v, ds, dz, du, dv, tex.texels, tex.uMask, tex.vMask);
 #endif
         plainPixels(cell, end, s, z, u, v, ds, dz, du, dv);
     }

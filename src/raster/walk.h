@@ -58,6 +58,14 @@ inline bool narrowTriangle(const Corner& a, const Corner& b, const Corner& c) {
            c.sy - a.sy <= kReciprocalIndexMask;
 }
 
+// True when every span of a narrow triangle lies within columns 0..319. ReciprocalLut[n] is
+// 131072 / n truncated, so an edge walked n rows (n < 8192) ends short of its far corner's
+// column, or, stepping left, past it by less than 8192 / 65536 of a column: every span starts
+// at or right of the leftmost corner's column less one and ends at or left of the rightmost.
+inline bool insideColumns(const Corner& a, const Corner& b, const Corner& c) {
+    return std::min({a.sx, b.sx, c.sx}) >= 1 && std::max({a.sx, b.sx, c.sx}) <= kBufferWidth - 2;
+}
+
 // Per-row steps of x, s and z: (difference of sx, shade, depth) * r >> 1.
 template <class V>
 inline void stepsXsz(V& step, const Corner& from, const Corner& to, int32_t r) {
