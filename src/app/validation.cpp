@@ -130,7 +130,7 @@ ValidationReport validateFrames(const std::filesystem::path& dataDirectory) {
         Result played = playValidationRun(run, dataDirectory, [&](const ValidationFrame& frame) {
             if (differs) return;
             ++frames;
-            const uint64_t expected = frame.pass <= reference.size() ? reference[frame.pass - 1] : 0;
+            const uint64_t expected = frame.pass <= reference.size() ? reference[size_t(frame.pass - 1)] : 0;
             if (frame.digest == expected) {
                 ++report.framesMatched;
                 previous = shownPicture();
@@ -147,7 +147,7 @@ ValidationReport validateFrames(const std::filesystem::path& dataDirectory) {
         // A run that ends before its reference did shows a missing frame as the difference.
         if (frames < reference.size()) {
             report.mismatch.frame = ValidationFrame{&run, frames + 1, Screen::ending, 0};
-            report.mismatch.expected = reference[frames];
+            report.mismatch.expected = reference[size_t(frames)];
             return report;
         }
     }
