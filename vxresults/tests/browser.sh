@@ -18,7 +18,7 @@ fail() { echo "browser: FAIL: $*" >&2; exit 1; }
 "$vxresults" serve --listen 127.0.0.1:0 --db "sqlite:$scratch/results.db" >"$scratch/out" 2>&1 &
 pid=$!
 for _ in $(seq 100); do
-  port=$(sed -n 's|.*http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$scratch/out"); [ -n "$port" ] && break; sleep 0.1
+  port=$(sed -n 's|.*http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$scratch/out" 2>/dev/null || true); [ -n "$port" ] && break; sleep 0.1
 done
 [ -n "$port" ] || fail "the server did not start"
 base=http://127.0.0.1:$port

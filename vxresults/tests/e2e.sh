@@ -17,7 +17,9 @@ start() {
   "$vxresults" serve --listen 127.0.0.1:0 --db "$db" >"$scratch/out" 2>"$scratch/err" &
   pid=$!
   for _ in $(seq 100); do
-    port=$(sed -n 's|.*http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$scratch/out")
+    # The server's shell may not have made its output file yet: no file is no port yet (and
+    # must not end the script under set -e).
+    port=$(sed -n 's|.*http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$scratch/out" 2>/dev/null || true)
     [ -n "$port" ] && { base=http://127.0.0.1:$port; return 0; }
     sleep 0.1
   done
