@@ -85,6 +85,19 @@ TEST_F(ObjectRoad, DepthRangeOfTheObjectRoad) {
     EXPECT_EQ(v[0].shade, (65 + 20) % 31 + 1);
 }
 
+TEST_F(ObjectRoad, TheDefaultShadeClampsEveryLevelLikeItsSlot) {
+    // The road applies shadeClamp without calling it; every level, in range or not, must come
+    // out as the function gives it.
+    const int levels[] = {-32768, -1, 0, 1, 2, 17, 30, 31, 32, 33, 32767};
+    std::vector<MeshVertex> vertices;
+    for (int level : levels) vertices.push_back(vxtest::modelVertex(10, 20, -350, level));
+    SceneObject obj = objectOf(vertices);
+    renderContext.shade = shadeClamp;
+    transformObject(&renderContext, &obj);
+    for (int i = 0; i < obj.vertexCount; ++i)
+        EXPECT_EQ(obj.vertices[i].shade, shadeClamp(350, levels[i])) << "level " << levels[i];
+}
+
 TEST_F(ObjectRoad, TheTransformMatchesTheMatrixOperations) {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> any(-32768, 32767), near(-3000, 3000);

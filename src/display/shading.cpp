@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "display/colour_internal.h"
+#include "display/shade_clamp.h"
 #include "engine/wrap.h"
 
 namespace veloxia {
@@ -44,7 +45,7 @@ void setFogRange(int shift) {
 }
 
 // In the fades the depth argument is read as signed 16-bit: only the low half counts.
-int16_t shadeClamp(int, int level) { return int16_t(level >= 32 ? 31 : level < 1 ? 1 : level); }
+int16_t shadeClamp(int, int level) { return clampShadeLevel(level); }
 
 int16_t shadeFogLinear(int depth, int level) {
     const int32_t level31 = limitTo31(level);

@@ -7,12 +7,14 @@
 
 #include <cstdint>
 
+#include <veloxia/display.h>
 #include <veloxia/engine.h>
 #include <veloxia/lights.h>
 #include <veloxia/matrix.h>
 #include <veloxia/pipeline.h>
 #include <veloxia/types.h>
 
+#include "display/shade_clamp.h"
 #include "engine/wrap.h"
 
 namespace veloxia::pipeline {
@@ -93,12 +95,16 @@ struct ViewPosition {
     int16_t x, y, z;
 };
 
-// The two slots the stage calls, read once by a road.
+// The two slots the stage calls, read once by a road. The default shade function (shadeClamp)
+// is applied inline rather than called.
 struct StageSlots {
     ProjectFn project;
     ShadeFn shade;
+    bool clampShade;
 };
-inline StageSlots stageSlots(const RenderContext* rc) { return {rc->project, rc->shade}; }
+inline StageSlots stageSlots(const RenderContext* rc) {
+    return {rc->project, rc->shade, rc->shade == shadeClamp};
+}
 
 template <Projection P>
 inline void project(StageSlots slots, const ViewPosition& view, ProjectedVertex* out) {
@@ -147,7 +153,8 @@ template <Projection P, Lighting L, typename V>
         v.vy = view.y;
     }
     project<P>(slots, view, out);
-    out->shade = slots.shade(out->depth, lightLevel<L>(m, v, view));
+    const int32_t level = lightLevel<L>(m, v, view);
+    out->shade = slots.clampShade ? clampShadeLevel(level) : slots.shade(out->depth, level);
     return view;
 }
 
