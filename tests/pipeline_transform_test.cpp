@@ -126,6 +126,37 @@ TEST_F(ObjectRoad, TheTransformMatchesTheMatrixOperations) {
     }
 }
 
+TEST_F(ObjectRoad, TheTransformWrapsLikeTheMatrixOperationsAtTheExtremes) {
+    // Entries and coordinates at the ends of the 16-bit range: products of -32768 by -32768,
+    // sums of two such that overflow 32 bits, any light level beside the coordinates. The z
+    // translation puts most vertices in the depth range, so that x and y are checked too.
+    std::mt19937 random(11);
+    const int16_t ends[] = {-32768, -32767, -16384, -1, 0, 1, 2, 16384, 32766, 32767};
+    std::uniform_int_distribution<size_t> pick(0, std::size(ends) - 1);
+    std::uniform_int_distribution<int> any(-32768, 32767), depth(-9000, -30);
+    int projected = 0;
+    for (int round = 0; round < 4000; ++round) {
+        for (int16_t& e : matrix) e = ends[pick(random)];
+        MeshVertex v = vxtest::modelVertex(ends[pick(random)], ends[pick(random)], ends[pick(random)], any(random));
+        if (round % 4 == 0) v.x = v.y = v.z = -32768;
+        const Vec3 model{v.x, v.y, v.z};
+        Vec3 view{};
+        matrix[11] = 0;
+        matTransformPoint(&matrix, &model, &view);
+        matrix[11] = int16_t(depth(random) - view.z);
+        matTransformPoint(&matrix, &model, &view);
+        SceneObject obj = objectOf({v});
+        transformObject(&renderContext, &obj);
+        const MeshVertex& out = obj.vertices[0];
+        ASSERT_EQ(out.vz, view.z) << "round " << round;
+        if (out.depth == 0) continue;
+        ++projected;
+        ASSERT_EQ(out.vx, view.x) << "round " << round;
+        ASSERT_EQ(out.vy, view.y) << "round " << round;
+    }
+    EXPECT_GT(projected, 3000);
+}
+
 TEST_F(ObjectRoad, EveryProjectSlotIsHonoured) {
     SceneObject obj = objectOf({vxtest::modelVertex(10, 20, -350)});
     renderContext.project = projectLandscape;

@@ -25,14 +25,16 @@ template <Projection P, Lighting L>
 void transformVertices(const RenderContext* rc, MeshVertex* v, MeshVertex* end) {
     const Mat34 m = *matrixStack.top;  // a local copy: the vertex writes cannot alias it
     const pipeline::StageSlots slots = pipeline::stageSlots(rc);
+    const pipeline::ViewTransform toView(m);
     for (; v != end; ++v) {
-        const int16_t vz = pipeline::viewZ(m, *v);
-        v->vz = vz;
-        if (!pipeline::projectedOnEveryRoad(vz)) [[unlikely]] {  // keeps the visible path straight
+        // All three components at once; x and y are kept only for a vertex that is projected.
+        const pipeline::ViewPosition view = toView(*v);
+        v->vz = view.z;
+        if (!pipeline::projectedOnEveryRoad(view.z)) [[unlikely]] {  // keeps the visible path straight
             v->depth = 0;
             continue;
         }
-        pipeline::projectAndShade<P, L>(slots, m, *v, vz, v);
+        pipeline::projectAndShadeAt<P, L>(slots, m, *v, view, v);
     }
 }
 

@@ -7,6 +7,10 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__) && !defined(VX_PIPELINE_PLAIN)
+#include <emmintrin.h>
+#endif
+
 #include <veloxia/display.h>
 #include <veloxia/engine.h>
 #include <veloxia/lights.h>
@@ -49,6 +53,51 @@ inline int16_t viewY(const Mat34& m, const V& v) {
     return low16(wrapAdd(m[10], dot14(m[1], v.x, m[4], v.y, m[7], v.z)));
 }
 
+struct ViewPosition {
+    int16_t x, y, z;
+};
+
+// The three view components of a MeshVertex at once. With SSE2 one `pmaddwd` gives two of the
+// three products of two components, exactly: each product of 16-bit values fits 32 bits and their
+// sum wraps like the plain sum (only 2^30 + 2^30 overflows, to -2^31, the wrapped value); the
+// third product is added with a wrapping lane add. The results equal viewX, viewY and viewZ bit
+// for bit. Elsewhere (or with VX_PIPELINE_PLAIN) it computes them as those do.
+#if defined(__SSE2__) && !defined(VX_PIPELINE_PLAIN)
+class ViewTransform {
+public:
+    explicit ViewTransform(const Mat34& m)
+        // word 3 of each half meets the vertex's light field: a zero there leaves it out
+        : xy_(_mm_setr_epi16(m[0], m[3], m[6], 0, m[1], m[4], m[7], 0)),
+          z_(_mm_setr_epi16(m[2], m[5], m[8], 0, m[2], m[5], m[8], 0)),
+          translation_(_mm_setr_epi32(m[9], m[10], m[11], 0)) {}
+
+    ViewPosition operator()(const MeshVertex& v) const {
+        // x, y, z and light lie side by side in the record (the scene file's layout)
+        const __m128i model = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(&v.x));  // x, y, z, light
+        const __m128i twice = _mm_unpacklo_epi64(model, model);
+        const __m128 xy = _mm_castsi128_ps(_mm_madd_epi16(twice, xy_));  // x0 + y0, z0, x1 + y1, z1
+        const __m128 z = _mm_castsi128_ps(_mm_madd_epi16(twice, z_));    // x2 + y2, z2, (again)
+        const __m128i first = _mm_castps_si128(_mm_shuffle_ps(xy, z, _MM_SHUFFLE(0, 0, 2, 0)));
+        const __m128i second = _mm_castps_si128(_mm_shuffle_ps(xy, z, _MM_SHUFFLE(1, 1, 3, 1)));
+        const __m128i view = _mm_add_epi32(_mm_srai_epi32(_mm_add_epi32(first, second), 14), translation_);
+        return {int16_t(_mm_extract_epi16(view, 0)), int16_t(_mm_extract_epi16(view, 2)),
+                int16_t(_mm_extract_epi16(view, 4))};
+    }
+
+private:
+    __m128i xy_, z_, translation_;
+};
+#else
+class ViewTransform {
+public:
+    explicit ViewTransform(const Mat34& m) : m_(m) {}
+    ViewPosition operator()(const MeshVertex& v) const { return {viewX(m_, v), viewY(m_, v), viewZ(m_, v)}; }
+
+private:
+    Mat34 m_;
+};
+#endif
+
 // The ProjectionLut entry (16.16 pixels per view unit) for a depth. Depths outside the table
 // take its nearest entry: a point behind the eye takes entry 0 and lands on the centre, a point
 // past the last entry (the world's box corners reach depth 8704) is projected at depth 8703.
@@ -90,10 +139,6 @@ enum class Projection { portrait, landscape, slot };
 // by the matrix (object road, immediate mode), at the view position with the normal as stored
 // (near road), or at the model position with the normal as stored (cell road).
 enum class Lighting { off, viewTurnedNormal, viewStoredNormal, modelStoredNormal };
-
-struct ViewPosition {
-    int16_t x, y, z;
-};
 
 // The two slots the stage calls, read once by a road. The default shade function (shadeClamp)
 // is applied inline rather than called.
@@ -145,9 +190,8 @@ inline int32_t lightLevel(const Mat34& m, const V& v, const ViewPosition& view) 
 // its record has room for them), the projection into `out`, and the shade at the projected
 // depth. Returns the view position.
 template <Projection P, Lighting L, typename V>
-[[gnu::always_inline]] inline ViewPosition projectAndShade(StageSlots slots, const Mat34& m, V& v, int16_t vz,
-                                                           ProjectedVertex* out) {
-    const ViewPosition view{viewX(m, v), viewY(m, v), vz};
+[[gnu::always_inline]] inline void projectAndShadeAt(StageSlots slots, const Mat34& m, V& v, const ViewPosition& view,
+                                                     ProjectedVertex* out) {
     if constexpr (requires { v.vx; }) {
         v.vx = view.x;
         v.vy = view.y;
@@ -155,6 +199,13 @@ template <Projection P, Lighting L, typename V>
     project<P>(slots, view, out);
     const int32_t level = lightLevel<L>(m, v, view);
     out->shade = slots.clampShade ? clampShadeLevel(level) : slots.shade(out->depth, level);
+}
+
+template <Projection P, Lighting L, typename V>
+[[gnu::always_inline]] inline ViewPosition projectAndShade(StageSlots slots, const Mat34& m, V& v, int16_t vz,
+                                                           ProjectedVertex* out) {
+    const ViewPosition view{viewX(m, v), viewY(m, v), vz};
+    projectAndShadeAt<P, L>(slots, m, v, view, out);
     return view;
 }
 
