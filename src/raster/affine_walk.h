@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The affine filler's walk for narrow triangles (every triangle of the benchmark's objects) with
 // vector lanes: SSE2 on x86-64 (affine_walk_sse2.h), NEON on aarch64 (affine_walk_neon.h). Each
-// of those gives the edges (VectorEdge, affineValues, vectorEdge), the texture's lanes
+// of those gives its lanes' operations (WalkLanes, for vector_edge.h's edges), the texture's lanes
 // (texelLanes) and the rows (affineRows); the triangle is walked here the same way for both,
 // with the same rows, values and pixels as the generic walk of walk.h with AffineEdges.
 #pragma once
@@ -26,12 +26,12 @@ template <int Mode, bool Inside>
 void walkAffineNarrow(const Corner& a, const Corner& b, const Corner& c, const TextureSetup tex) {
     const AffineSpan<Mode> kernel{tex};
     const TexelLanes lanes = texelLanes(tex);
-    const auto atA = affineValues(a, tex.width);
-    VectorEdge longEdge = vectorEdge(a, c, atA, tex.width);
+    const auto atA = affineValues<WalkLanes>(a, tex.width);
+    VectorEdge longEdge = vectorEdge<WalkLanes>(a, c, atA, tex.width);
     int32_t y = a.sy;
 
     if (b.sy - a.sy >= 1 && b.sy >= 0) {
-        VectorEdge shortEdge = vectorEdge(a, b, atA, tex.width);
+        VectorEdge shortEdge = vectorEdge<WalkLanes>(a, b, atA, tex.width);
         // Equal x steps: a degenerate triangle, and nothing is drawn, not even below b.
         if (longEdge.dx == shortEdge.dx) return;
         if (a.sy < 0) {
@@ -54,7 +54,7 @@ void walkAffineNarrow(const Corner& a, const Corner& b, const Corner& c, const T
     }
 
     if (c.sy - b.sy < 1) return;
-    VectorEdge shortEdge = vectorEdge(b, c, affineValues(b, tex.width), tex.width);
+    VectorEdge shortEdge = vectorEdge<WalkLanes>(b, c, affineValues<WalkLanes>(b, tex.width), tex.width);
     if (y < 0) {  // upper part skipped with its rows above the screen
         longEdge.advanceBy(-a.sy);
         shortEdge.advanceBy(-b.sy);

@@ -19,6 +19,7 @@
 
 #include "engine/wrap.h"
 #include "raster/span.h"
+#include "raster/vector_edge.h"
 #include "raster/walk.h"
 
 #if VX_RASTER_NEON
@@ -35,40 +36,18 @@ template <int K>
     return int32_t(vgetq_lane_u32(v, K));
 }
 
-// Four signed values as the lanes 0..3 of a vector.
-[[gnu::always_inline]] inline uint32x4_t lanesOf(int32_t l0, int32_t l1, int32_t l2, int32_t l3) {
-    const uint32x4_t v = {uint32_t(l0), uint32_t(l1), uint32_t(l2), uint32_t(l3)};
-    return v;
-}
-
-// One edge of the walk: x apart, s, z, u, v in one vector (lanes 0..3), and their steps a row.
-struct VectorEdge {
-    int32_t x, dx;
-    uint32x4_t at, step;
-
-    void advance() {
-        x = wrapAdd(x, dx);
-        at = vaddq_u32(at, step);
-    }
-    void advanceBy(int32_t rows) {
-        x = wrapAdd(x, wrapMul(dx, rows));
-        at = vaddq_u32(at, timesLanes(step, rows));
+// The edge's operations (vector_edge.h) in NEON; unsigned lanes, so every sum wraps.
+struct NeonLanes {
+    using Lanes = uint32x4_t;
+    [[gnu::always_inline]] static Lanes add(Lanes a, Lanes b) { return vaddq_u32(a, b); }
+    [[gnu::always_inline]] static Lanes times(Lanes lanes, int32_t n) { return timesLanes(lanes, n); }
+    [[gnu::always_inline]] static Lanes of(int32_t l0, int32_t l1, int32_t l2, int32_t l3) {
+        const Lanes v = {uint32_t(l0), uint32_t(l1), uint32_t(l2), uint32_t(l3)};
+        return v;
     }
 };
-
-// s, z, u, v at a corner, as AffineEdges::at gives them.
-inline uint32x4_t affineValues(const Corner& p, int32_t width) {
-    return lanesOf(wrapShl(p.shade, 16), wrapShl(p.depth, 16), wrapShl(p.u, 12), wrapMul(wrapShl(p.v, 12), width));
-}
-
-// The edge from one corner to another, starting at the first corner's values, with
-// AffineEdges::steps's steps a row.
-inline VectorEdge vectorEdge(const Corner& from, const Corner& to, uint32x4_t at, int32_t width) {
-    const int32_t r = rowReciprocal(to.sy - from.sy);
-    return {wrapShl(from.sx, 16), sar(wrapMul(to.sx - from.sx, r), 1), at,
-            lanesOf(sar(wrapMul(to.shade - from.shade, r), 1), sar(wrapMul(to.depth - from.depth, r), 1),
-                    sar(wrapMul(to.u - from.u, r), 5), wrapMul(sar(wrapMul(to.v - from.v, r), 5), width))};
-}
+using WalkLanes = NeonLanes;
+using VectorEdge = VectorEdgeOf<WalkLanes>;
 
 // The texture as the four-column loop reads it, made once a triangle.
 inline TexelLanes texelLanes(const TextureSetup& tex) {

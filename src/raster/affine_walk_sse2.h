@@ -18,6 +18,7 @@
 
 #include "engine/wrap.h"
 #include "raster/span.h"
+#include "raster/vector_edge.h"
 #include "raster/walk.h"
 
 #if VX_RASTER_SSE2
@@ -37,35 +38,17 @@ template <int K>
     return _mm_cvtsi128_si32(_mm_shuffle_epi32(v, K * 0x55));
 }
 
-// One edge of the walk: x apart, s, z, u, v in one vector (lanes 0..3), and their steps a row.
-struct VectorEdge {
-    int32_t x, dx;
-    __m128i at, step;
-
-    void advance() {
-        x = wrapAdd(x, dx);
-        at = _mm_add_epi32(at, step);
-    }
-    void advanceBy(int32_t rows) {
-        x = wrapAdd(x, wrapMul(dx, rows));
-        at = _mm_add_epi32(at, timesLanes(step, rows));
+// The edge's operations (vector_edge.h) in SSE2.
+struct Sse2Lanes {
+    using Lanes = __m128i;
+    [[gnu::always_inline]] static Lanes add(Lanes a, Lanes b) { return _mm_add_epi32(a, b); }
+    [[gnu::always_inline]] static Lanes times(Lanes lanes, int32_t n) { return timesLanes(lanes, n); }
+    [[gnu::always_inline]] static Lanes of(int32_t l0, int32_t l1, int32_t l2, int32_t l3) {
+        return _mm_setr_epi32(l0, l1, l2, l3);
     }
 };
-
-// s, z, u, v at a corner, as AffineEdges::at gives them.
-inline __m128i affineValues(const Corner& p, int32_t width) {
-    return _mm_setr_epi32(wrapShl(p.shade, 16), wrapShl(p.depth, 16), wrapShl(p.u, 12),
-                          wrapMul(wrapShl(p.v, 12), width));
-}
-
-// The edge from one corner to another, starting at the first corner's values, with
-// AffineEdges::steps's steps a row.
-inline VectorEdge vectorEdge(const Corner& from, const Corner& to, __m128i at, int32_t width) {
-    const int32_t r = rowReciprocal(to.sy - from.sy);
-    return {wrapShl(from.sx, 16), sar(wrapMul(to.sx - from.sx, r), 1), at,
-            _mm_setr_epi32(sar(wrapMul(to.shade - from.shade, r), 1), sar(wrapMul(to.depth - from.depth, r), 1),
-                           sar(wrapMul(to.u - from.u, r), 5), wrapMul(sar(wrapMul(to.v - from.v, r), 5), width))};
-}
+using WalkLanes = Sse2Lanes;
+using VectorEdge = VectorEdgeOf<WalkLanes>;
 
 // Rows y..end-1 (inside the screen) between two edges; both are left advanced to row end.
 // Inside: every span of the triangle lies within columns 0..319 (insideColumns), so no row
